@@ -1,0 +1,15 @@
+# Flags every target of the project shares.
+#
+# -ffp-contract=off: no fused multiply-adds, so the reflectance term rounds the
+#   same in both deliverables and on every machine.
+# -fno-math-errno: lets sqrtf become one instruction; results are unchanged.
+# -ffile-prefix-map: sources appear by their path inside the repository (in
+#   __FILE__ of the status reports and in debug info), never a build machine's.
+add_compile_options(
+  -Wall -Wextra -Wpedantic
+  -ffp-contract=off
+  -fno-math-errno
+  -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
+if(MATTORA_WERROR)
+  add_compile_options(-Werror)
+endif()
