@@ -1,0 +1,100 @@
+// Oren-Nayar qualitative model for rough diffuse surfaces: the diffuse
+// weight of one light direction at a shading point, in single precision.
+//
+// Host-independent and header-only so that both deliverables inline the same
+// code and give bit-identical factors for the same inputs.
+#pragma once
+
+#include <cmath>
+
+namespace orennayar {
+
+struct Vec3 {
+  float x, y, z;
+};
+
+struct Rgb {
+  float r, g, b;
+};
+
+inline float dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// acosf of a positive cosine below ~2e-8 rounds to the float nearest pi/2,
+// which lies above pi/2; its tangent is then a huge negative number. Capping
+// the incident angle here keeps tan(beta) positive and finite.
+inline constexpr float kLargestAngleBelowHalfPi = 1.57079625f;
+
+// The model, split so that what depends only on the normal, the viewer and
+// the roughness is computed once and shared by every light at the point.
+// reflectanceFactor() below is the same arithmetic in one call.
+class OrenNayar {
+ public:
+  OrenNayar(const Vec3& N, const Vec3& V, float sigma) : N_(N) {
+    const float sigma2 = sigma * sigma;
+    A_ = 1.0f - 0.5f * sigma2 / (sigma2 + 0.33f);
+    B_ = 0.45f * sigma2 / (sigma2 + 0.09f);
+
+    const float cosThetaR = dot(N, V);
+    // Rounding can push a unit-vector dot product a hair past +-1, where
+    // acosf returns NaN; the comparisons let a NaN input through unchanged.
+    const float clamped = cosThetaR > 1.0f ? 1.0f : (cosThetaR < -1.0f ? -1.0f : cosThetaR);
+    thetaR_ = std::acos(clamped);
+    Vperp_ = tangentDirection(V, cosThetaR);
+  }
+
+  // 0 when the light is on or below the horizon (a NaN cosine included).
+  float factor(const Vec3& L) const {
+    const float cosThetaI = dot(N_, L);
+    if (!(cosThetaI > 0.0f)) return 0.0f;
+
+    float thetaI = std::acos(cosThetaI > 1.0f ? 1.0f : cosThetaI);
+    thetaI = thetaI < kLargestAngleBelowHalfPi ? thetaI : kLargestAngleBelowHalfPi;
+
+    const Vec3 Lperp = tangentDirection(L, cosThetaI);
+    float cosPhiDiff = dot(Vperp_, Lperp);
+    cosPhiDiff = cosPhiDiff > 0.0f ? cosPhiDiff : 0.0f;
+
+    // Equal angles take the incident branch; the order of the products below
+    // is kept as written so every host rounds identically.
+    const float alpha = thetaR_ > thetaI ? thetaR_ : thetaI;
+    const float beta = thetaR_ > thetaI ? thetaI : thetaR_;
+    const float sinAlpha = std::sin(alpha);
+    const float tanBeta = std::tan(beta);
+    return (A_ + tanBeta * ((cosPhiDiff * B_) * sinAlpha)) * cosThetaI;
+  }
+
+  // weight * f * light * surface per component; black below the horizon.
+  Rgb color(const Vec3& L, const Rgb& light, const Rgb& surface, float weight) const {
+    if (!(dot(N_, L) > 0.0f)) return Rgb{0.0f, 0.0f, 0.0f};
+    const float k = factor(L) * weight;
+    return Rgb{light.r * k * surface.r, light.g * k * surface.g, light.b * k * surface.b};
+  }
+
+ private:
+  // The part of D perpendicular to N, scaled to unit length; a zero
+  // projection stays zero so the azimuth term drops out.
+  Vec3 tangentDirection(const Vec3& D, float NdotD) const {
+    Vec3 p{D.x - N_.x * NdotD, D.y - N_.y * NdotD, D.z - N_.z * NdotD};
+    const float length = std::sqrt(dot(p, p));
+    if (length != 0.0f) p = Vec3{p.x / length, p.y / length, p.z / length};
+    return p;
+  }
+
+  Vec3 N_;
+  float A_, B_;
+  float thetaR_;
+  Vec3 Vperp_;
+};
+
+inline float reflectanceFactor(const Vec3& N, const Vec3& V, const Vec3& L, float sigma) {
+  if (!(dot(N, L) > 0.0f)) return 0.0f;
+  return OrenNayar(N, V, sigma).factor(L);
+}
+
+inline Rgb reflectanceColor(const Vec3& V, const Vec3& N, const Vec3& L, const Rgb& light,
+                            const Rgb& surface, float sigma, float weight) {
+  if (!(dot(N, L) > 0.0f)) return Rgb{0.0f, 0.0f, 0.0f};
+  return OrenNayar(N, V, sigma).color(L, light, surface, weight);
+}
+
+}  // namespace orennayar
