@@ -1,0 +1,62 @@
+// A console reporter that remembers each benchmark's time so a run can end
+// with ratios against its controls, measured in the same process.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace bench {
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      // With repetitions only the median counts; a single run stands for itself.
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+      std::string name = run.run_name.str();
+      if (run.run_type == Run::RT_Iteration && medians_.count(name)) continue;
+      if (run.run_type == Run::RT_Aggregate) medians_[name] = true;
+      ns_[name] = run.GetAdjustedRealTime();
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  // Prints "name / control = ratio" for every pair whose runs both happened.
+  void printRatios(const std::vector<std::pair<std::string, std::string>>& pairs) const {
+    std::printf("\n%-48s %-40s %8s\n", "measured", "control", "ratio");
+    for (const auto& [measured, control] : pairs) {
+      const auto m = ns_.find(measured), c = ns_.find(control);
+      if (m == ns_.end() || c == ns_.end() || c->second <= 0) continue;
+      std::printf("%-48s %-40s %8.3f\n", measured.c_str(), control.c_str(),
+                  m->second / c->second);
+    }
+  }
+
+  double time(const std::string& name) const {
+    const auto it = ns_.find(name);
+    return it == ns_.end() ? 0.0 : it->second;
+  }
+
+ private:
+  std::map<std::string, double> ns_;
+  std::map<std::string, bool> medians_;
+};
+
+// Runs every registered benchmark, then prints the ratios.
+inline int runWithRatios(int argc, char** argv,
+                         const std::vector<std::pair<std::string, std::string>>& pairs) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printRatios(pairs);
+  benchmark::Shutdown();
+  return 0;
+}
+
+}  // namespace bench
