@@ -32,8 +32,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (const auto& [measured, control] : pairs) {
       const auto m = ns_.find(measured), c = ns_.find(control);
       if (m == ns_.end() || c == ns_.end() || c->second <= 0) continue;
-      std::printf("%-48s %-40s %8.3f\n", measured.c_str(), control.c_str(),
-                  m->second / c->second);
+      std::printf("%-48s %-40s %8.3f\n", measured.c_str(), control.c_str(), m->second / c->second);
     }
   }
 

@@ -123,9 +123,9 @@ TEST(ReflectanceClosedForms, NegativeRoughnessActsLikeItsMagnitude) {
 }
 
 TEST(ReflectanceGate, LightOnOrBelowHorizonGivesZeroAndBlack) {
-  const std::vector<Vec3> lights = {
-      {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, -0.0f}, {0.0f, 0.0f, -1.0f}, fromAngles(2.0, 1.0),
-      {kNaN, 0.0f, 1.0f}, {0.0f, 0.0f, kNaN},  {kInf, 0.0f, -1.0f}};
+  const std::vector<Vec3> lights = {{1.0f, 0.0f, 0.0f},   {0.0f, 1.0f, -0.0f}, {0.0f, 0.0f, -1.0f},
+                                    fromAngles(2.0, 1.0), {kNaN, 0.0f, 1.0f},  {0.0f, 0.0f, kNaN},
+                                    {kInf, 0.0f, -1.0f}};
   const std::vector<Vec3> views = {kUp, fromAngles(1.0, 0.5), {0.0f, 0.0f, -1.0f}, {kNaN, 0, 0}};
   const std::vector<float> sigmas = {0.0f, 0.5f, 3.0f, kNaN, kInf};
   for (const Vec3& L : lights)
