@@ -39,6 +39,7 @@ class ShadingBackend {
   // scene, which outlives the backend's use. On failure returns false and
   // sets `error` to one line naming the problem.
   virtual bool prepare(const Scene& scene, std::string& error) = 0;
+  // Never null; whatever can fail belongs in prepare().
   virtual std::unique_ptr<ThreadShader> forThread() = 0;
 };
 

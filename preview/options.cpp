@@ -15,7 +15,8 @@ bool parseFloat(const std::string& text, float& value) {
   errno = 0;
   char* end = nullptr;
   const float parsed = std::strtof(text.c_str(), &end);
-  if (*end != '\0' || errno == ERANGE || !std::isfinite(parsed)) return false;
+  // Overflow shows as infinity; an underflow to a tiny or zero value is fine.
+  if (*end != '\0' || !std::isfinite(parsed)) return false;
   value = parsed;
   return true;
 }

@@ -53,6 +53,9 @@ TEST(Options, AcceptedValues) {
       {"single roughness",
        {"--roughness=1e-1"},
        [](const Options& o) { return o.roughness == std::vector<float>{0.1f}; }},
+      {"roughness too small for a float rounds to zero",
+       {"--roughness", "1e-50"},
+       [](const Options& o) { return o.roughness == std::vector<float>{0.0f}; }},
       {"colour as three values",
        {"--color", "0.1,0.2,0.3"},
        [](const Options& o) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -84,6 +85,38 @@ TEST(MaxDifference, LargestAbsoluteChannelDifference) {
       EXPECT_TRUE(std::isnan(d)) << c.name << ": got " << d;
     else
       EXPECT_EQ(d, c.expected) << c.name;
+  }
+}
+
+TEST(Picture, RowsStackUnderTheirLabelsAboveTheRoughnessBand) {
+  const preview::Scene scene = preview::makeScene(60, 10, {0.0f, 1.0f}, {0.5f, 0.5f, 0.5f}, 0.8f,
+                                                  0.0f, preview::LightPreset::Key);
+  // Two flat rows: 0.5 (code 188) and 0.18 (code 118).
+  LinearImage top(60, 10), bottom(60, 10);
+  std::fill(top.rgb.begin(), top.rgb.end(), 0.5f);
+  std::fill(bottom.rgb.begin(), bottom.rgb.end(), 0.18f);
+  const preview::Picture p =
+      preview::composePicture(scene, {{"maya", &top}, {"mentalray", &bottom}});
+  // At this width the font is drawn at scale 1: 7 pixel rows plus 2 above and below.
+  const int band = 11;
+  ASSERT_EQ(p.width, 60);
+  ASSERT_EQ(p.height, 3 * band + 2 * 10);
+  ASSERT_EQ(p.rgb.size(), static_cast<size_t>(p.width) * p.height * 3);
+  auto at = [&p](int x, int y) { return p.rgb[(static_cast<size_t>(y) * p.width + x) * 3]; };
+  auto rowHolds = [&](int y, int code) {
+    for (int x = 0; x < p.width; ++x)
+      if (at(x, y) != code) return false;
+    return true;
+  };
+  for (int y = band; y < band + 10; ++y) EXPECT_TRUE(rowHolds(y, 188)) << "first row, line " << y;
+  for (int y = 2 * band + 10; y < 2 * band + 20; ++y)
+    EXPECT_TRUE(rowHolds(y, 118)) << "second row, line " << y;
+  // Every band carries some text: its label or the roughness values.
+  for (int bandTop : {0, band + 10, 2 * band + 20}) {
+    int lit = 0;
+    for (int y = bandTop; y < bandTop + band; ++y)
+      for (int x = 0; x < p.width; ++x) lit += at(x, y) > 200;
+    EXPECT_GT(lit, 10) << "band at line " << bandTop;
   }
 }
 
