@@ -5,6 +5,10 @@
 
 namespace mrhost {
 
+// Tests compare whole states byte for byte, so the record must have no padding.
+static_assert(sizeof(miState) == 2 * sizeof(double) + 4 * sizeof(void*) + 116 * sizeof(int),
+              "miState has padding");
+
 ShadingContext::ShadingContext(int thread) {
   std::memset(&state_, 0, sizeof state_);
   std::memset(scratch_, 0, sizeof scratch_);

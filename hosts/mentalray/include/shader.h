@@ -72,7 +72,7 @@ typedef struct miState {
   int eval_scratch_size;
   miInteger raster_x;
   miInteger raster_y;
-  int reserved[88];
+  int reserved[87];
 } miState;
 
 void* mi_phen_eval(miState* state, void* param);
