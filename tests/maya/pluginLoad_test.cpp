@@ -187,7 +187,8 @@ TEST(MayahostTool, PrintsTheTypeItsAttributesAndCommands) {
   EXPECT_EQ(exitCode, 0) << output;
   for (const char* expected :
        {"vendor \"Orrin : Halvane\"", "MApiVersion \"800\"",
-        "node type \"mattora\"  id 0x84042 (540738)  kind 0  classification \"shader/surface\"",
+        "node type \"mattora\"  id 0x84042 (540738)  kind kDependNode  classification "
+        "\"shader/surface\"",
         "    color (c)  float3  default (0.5, 0.5, 0.5)  [keyable storable readable writable "
         "usedAsColor]",
         "roughness (rghn)  float  default 0.5", "softMax 2", "lightBlindData (lbld)  addr",

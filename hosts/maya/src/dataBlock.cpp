@@ -15,11 +15,6 @@ using mayahost::detail::Block;
 
 namespace mayahost::detail {
 
-bool Block::holds(const AttributeDef* a) const {
-  return a && type && a->index >= 0 && a->index < static_cast<int>(type->reachable.size()) &&
-         type->reachable[a->index] == a;
-}
-
 // Null when the value does not exist in this block.
 unsigned char* Block::storage(const AttributeDef* a, unsigned element) {
   if (!holds(a)) return nullptr;

@@ -41,6 +41,7 @@ struct AttributeDef {
   bool added = false;
 
   // Fixed when the type's registration ends.
+  const TypeRecord* owner = nullptr;        // the type whose blocks hold its value
   int index = -1;                           // slot of its dirty mark
   std::size_t offset = 0;                   // within its root: the block, or one array element
   const AttributeDef* arrayRoot = nullptr;  // the array attribute it lies in, if any
@@ -99,7 +100,8 @@ struct Block {
   // What handles that designate nothing hand out, zeroed each time.
   alignas(16) unsigned char scratch[64];
 
-  bool holds(const AttributeDef* a) const;  // an attribute of this block's type
+  // An attribute of this block's type.
+  bool holds(const AttributeDef* a) const { return a && a->owner == type && type; }
   unsigned char* storage(const AttributeDef* a, unsigned element);
 };
 

@@ -117,6 +117,7 @@ std::vector<std::shared_ptr<TypeRecord>>& types() {
 void finishLayout(TypeRecord& type) {
   type.reachable.clear();
   for (AttributeDef* a : type.topLevel) collect(a, type.reachable);
+  for (AttributeDef* a : type.reachable) a->owner = &type;
 
   // Setting a value counts as setting its parents and children, and an
   // affected output takes its parents and children along.

@@ -61,8 +61,11 @@ void printAttribute(const mayahost::Attribute& a, int depth) {
 void printType(const mayahost::NodeType& type) {
   const std::string classification =
       type.classification() ? quoted(*type.classification()) : std::string("none");
-  std::printf("node type \"%s\"  id 0x%x (%u)  kind %d  classification %s\n", type.name().c_str(),
-              type.id(), type.id(), static_cast<int>(type.kind()), classification.c_str());
+  const std::string kind = type.kind() == MPxNode::kDependNode
+                               ? std::string("kDependNode")
+                               : std::to_string(static_cast<int>(type.kind()));
+  std::printf("node type \"%s\"  id 0x%x (%u)  kind %s  classification %s\n", type.name().c_str(),
+              type.id(), type.id(), kind.c_str(), classification.c_str());
   std::printf("  attributes, in add order:\n");
   for (const mayahost::Attribute& a : type.attributes()) printAttribute(a, 0);
   std::printf("  affects:\n");
