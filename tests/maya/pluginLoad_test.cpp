@@ -141,9 +141,13 @@ std::vector<BadFile> badFiles() {
   const auto dir = std::filesystem::temp_directory_path();
   const std::string text = (dir / "mattora_not_a_library.so").string();
   std::ofstream(text) << "not a shared library\n";
+  // A bare name in the working directory is that file, not a library-path search.
+  const std::string bare = "mattora_bare_text.so";
+  std::ofstream(bare) << "not a shared library either\n";
   return {
       {"missing file", (dir / "mattora_no_such_plugin.so").string(), "no such file"},
       {"text file", text, "not a loadable library"},
+      {"bare file name of a text file", bare, "not a loadable library (./" + bare},
       {"library without the exports", NOT_A_PLUGIN_PATH,
        "missing exports: initializePlugin, uninitializePlugin, MApiVersion"},
   };

@@ -30,7 +30,9 @@ void* findSymbol(void* library, const char* name) {
 void closeLibrary(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
 #else
 void* openLibrary(const std::string& path, std::string& why) {
-  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // A bare file name would send dlopen searching the library path instead.
+  const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+  void* library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!library) {
     const char* text = dlerror();
     why = text ? text : "unknown error";
