@@ -27,6 +27,9 @@ inline constexpr float kLargestAngleBelowHalfPi = 1.57079625f;
 // The model, split so that what depends only on the normal, the viewer and
 // the roughness is computed once and shared by every light at the point.
 // reflectanceFactor() below is the same arithmetic in one call.
+//
+// An instance remembers the sine and tangent of the view angle once a light
+// has needed them, so it belongs to one shading point on one thread.
 class OrenNayar {
  public:
   OrenNayar(const Vec3& N, const Vec3& V, float sigma) : N_(N) {
@@ -43,28 +46,38 @@ class OrenNayar {
   }
 
   // 0 when the light is on or below the horizon (a NaN cosine included).
-  float factor(const Vec3& L) const {
+  float factor(const Vec3& L) {
     const float cosThetaI = dot(N_, L);
     if (!(cosThetaI > 0.0f)) return 0.0f;
-
-    float thetaI = std::acos(cosThetaI > 1.0f ? 1.0f : cosThetaI);
-    thetaI = thetaI < kLargestAngleBelowHalfPi ? thetaI : kLargestAngleBelowHalfPi;
 
     const Vec3 Lperp = tangentDirection(L, cosThetaI);
     float cosPhiDiff = dot(Vperp_, Lperp);
     cosPhiDiff = cosPhiDiff > 0.0f ? cosPhiDiff : 0.0f;
+    // Light and viewer in opposite azimuths: the B part is a finite tangent
+    // times a zero, and A plus a zero is A, so the angles are not needed.
+    // A NaN view angle must still make the factor NaN, as the full sum does.
+    if (cosPhiDiff == 0.0f && !std::isnan(thetaR_)) return A_ * cosThetaI;
 
-    // Equal angles take the incident branch; the order of the products below
-    // is kept as written so every host rounds identically.
-    const float alpha = thetaR_ > thetaI ? thetaR_ : thetaI;
-    const float beta = thetaR_ > thetaI ? thetaI : thetaR_;
-    const float sinAlpha = std::sin(alpha);
-    const float tanBeta = std::tan(beta);
+    float thetaI = std::acos(cosThetaI > 1.0f ? 1.0f : cosThetaI);
+    thetaI = thetaI < kLargestAngleBelowHalfPi ? thetaI : kLargestAngleBelowHalfPi;
+
+    // alpha is the larger angle and beta the smaller, equal angles taking the
+    // incident branch; whichever of them is the view angle has its sine or
+    // tangent computed once for all lights at the point.
+    float sinAlpha, tanBeta;
+    if (thetaR_ > thetaI) {
+      sinAlpha = sinThetaR();
+      tanBeta = std::tan(thetaI);
+    } else {
+      sinAlpha = std::sin(thetaI);
+      tanBeta = tanThetaR();
+    }
+    // The order of the products is kept as written so every host rounds identically.
     return (A_ + tanBeta * ((cosPhiDiff * B_) * sinAlpha)) * cosThetaI;
   }
 
   // weight * f * light * surface per component; black below the horizon.
-  Rgb color(const Vec3& L, const Rgb& light, const Rgb& surface, float weight) const {
+  Rgb color(const Vec3& L, const Rgb& light, const Rgb& surface, float weight) {
     if (!(dot(N_, L) > 0.0f)) return Rgb{0.0f, 0.0f, 0.0f};
     const float k = factor(L) * weight;
     return Rgb{light.r * k * surface.r, light.g * k * surface.g, light.b * k * surface.b};
@@ -80,10 +93,28 @@ class OrenNayar {
     return p;
   }
 
+  float sinThetaR() {
+    if (!haveSinThetaR_) {
+      sinThetaR_ = std::sin(thetaR_);
+      haveSinThetaR_ = true;
+    }
+    return sinThetaR_;
+  }
+
+  float tanThetaR() {
+    if (!haveTanThetaR_) {
+      tanThetaR_ = std::tan(thetaR_);
+      haveTanThetaR_ = true;
+    }
+    return tanThetaR_;
+  }
+
   Vec3 N_;
   float A_, B_;
   float thetaR_;
   Vec3 Vperp_;
+  float sinThetaR_ = 0.0f, tanThetaR_ = 0.0f;
+  bool haveSinThetaR_ = false, haveTanThetaR_ = false;
 };
 
 inline float reflectanceFactor(const Vec3& N, const Vec3& V, const Vec3& L, float sigma) {
