@@ -5,6 +5,8 @@
 #
 #   cmake -DBUILD_DIR=... -DSTAGE=... -DCOMPONENT=... -DEXPECTED="a;b" -P checkInstallTree.cmake
 
+cmake_policy(VERSION 3.25)
+
 file(REMOVE_RECURSE ${STAGE})
 execute_process(
   COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${STAGE} --component ${COMPONENT}
