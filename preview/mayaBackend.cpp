@@ -5,10 +5,10 @@
 #include "mayahost/host.h"
 #include "preview/hosts.h"
 
-#include <cmath>
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace preview {
