@@ -8,7 +8,7 @@
 #include <maya/MFnNumericData.h>
 #include <maya/MString.h>
 
-#include <iostream>
+#include <cstdio>
 #include <optional>
 
 #include "core/orenNayar.h"
@@ -52,7 +52,8 @@ namespace {
 // initialiser carries on: registration must not fail over an attribute.
 void reportStatus(const MStatus& status, const char* file, int line) {
   if (status == MStatus::kSuccess) return;
-  std::cerr << "\nAPI error detected in " << file << " at line " << line << std::endl;
+  std::fprintf(stderr, "\nAPI error detected in %s at line %d\n", file, line);
+  std::fflush(stderr);
   status.perror("");
 }
 
