@@ -5,7 +5,8 @@
 // each host path costs per sample against the same control: the price of
 // going through the host (data block, render state, parameter evaluation).
 // Last, each host's throughput over a whole picture with one render thread
-// against one per core: how far shading scales across the machine.
+// against one per core: how far shading scales across the machine, beside
+// how far plain arithmetic scales on it at the same moment.
 #include "besideExecutable.h"
 #include "core/orenNayar.h"
 #include "preview/hosts.h"
@@ -14,8 +15,10 @@
 #include "preview/scene.h"
 #include "ratioReporter.h"
 
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -144,6 +147,28 @@ void renderPictures(benchmark::State& state, preview::Host host) {
   state.SetItemsProcessed(shaded);
 }
 
+// The control: what the machine gives at this moment to the same number of
+// threads started the same way, each spinning through its share of a fixed
+// amount of arithmetic that touches no memory. Its speed-up is the most any
+// code can get from the cores the machine has free.
+void BM_SpinControl(benchmark::State& state) {
+  const int threads = static_cast<int>(state.range(0));
+  constexpr long kSteps = 4000000;  // about as long as one picture takes
+  for (auto _ : state) {
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t) {
+      pool.emplace_back([threads] {
+        float x = 1.0f;
+        for (long i = 0; i < kSteps / threads; ++i) {
+          x = x * 0.999999f + 1e-6f;
+          benchmark::DoNotOptimize(x);
+        }
+      });
+    }
+    for (std::thread& thread : pool) thread.join();
+  }
+}
+
 void BM_PictureMaya(benchmark::State& state) { renderPictures(state, preview::Host::Maya); }
 void BM_PictureMentalray(benchmark::State& state) {
   renderPictures(state, preview::Host::Mentalray);
@@ -155,6 +180,13 @@ BENCHMARK(BM_TraceSample);
 BENCHMARK(BM_ShadeSampleControl);
 BENCHMARK(BM_ShadeThroughMaya);
 BENCHMARK(BM_ShadeThroughMentalray);
+BENCHMARK(BM_SpinControl)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(kAllCores)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PictureMaya)
     ->ArgName("threads")
     ->Arg(1)
@@ -175,20 +207,40 @@ std::string picture(const char* host, int threads) {
   return std::string("BM_Picture") + host + "/threads:" + std::to_string(threads) +
          "/process_time/real_time";
 }
+std::string spin(int threads) {
+  return "BM_SpinControl/threads:" + std::to_string(threads) + "/process_time/real_time";
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  bench::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
   // A picture with one thread against one with all cores: the wall-time ratio
   // is the all-core speed-up of the samples per second; the CPU-time ratio of
   // all cores against one is the work each picture took on top.
-  return bench::runWithRatios(
-      argc, argv,
+  reporter.printRatios(
       {{"BM_TraceSample", "BM_ShadeSampleControl"},
        {"BM_ShadeThroughMaya", "BM_ShadeSampleControl"},
        {"BM_ShadeThroughMentalray", "BM_ShadeSampleControl"},
+       {spin(1), spin(kAllCores)},
        {picture("Maya", 1), picture("Maya", kAllCores)},
        {picture("Mentalray", 1), picture("Mentalray", kAllCores)},
        {"cpu:" + picture("Maya", kAllCores), "cpu:" + picture("Maya", 1)},
        {"cpu:" + picture("Mentalray", kAllCores), "cpu:" + picture("Mentalray", 1)}});
+  // On a shared machine the cores free at the moment bound any speed-up; the
+  // share of the spinning control's speed-up that each host reached says how
+  // well shading itself scales.
+  const double spinSpeedUp = reporter.time(spin(1)) / reporter.time(spin(kAllCores));
+  for (const char* host : {"Maya", "Mentalray"}) {
+    const double t1 = reporter.time(picture(host, 1)), tn = reporter.time(picture(host, kAllCores));
+    if (t1 > 0 && tn > 0 && spinSpeedUp > 0)
+      std::printf(
+          "%s all-core speed-up %.3f, the control's %.3f: %.0f%% of what the machine gave\n", host,
+          t1 / tn, spinSpeedUp, 100.0 * (t1 / tn) / spinSpeedUp);
+  }
+  benchmark::Shutdown();
+  return 0;
 }
