@@ -63,7 +63,11 @@ class OrenNayar {
     // is kept as written so every host rounds identically.
     const float alpha = thetaR_ > thetaI ? thetaR_ : thetaI;
     const float beta = thetaR_ > thetaI ? thetaI : thetaR_;
-    const float sinAlpha = std::sin(alpha);
+    // acosf(-1) is the float nearest pi, which lies above pi, so a view
+    // straight through the back of the surface has a slightly negative sine;
+    // times the huge tangent of a grazing light it pulled f below zero.
+    const float sinAlphaRounded = std::sin(alpha);
+    const float sinAlpha = sinAlphaRounded < 0.0f ? 0.0f : sinAlphaRounded;
     const float tanBeta = std::tan(beta);
     return (A_ + tanBeta * ((cosPhiDiff * B_) * sinAlpha)) * cosThetaI;
   }

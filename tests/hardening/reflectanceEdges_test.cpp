@@ -15,6 +15,8 @@ using orennayar::Vec3;
 namespace {
 
 constexpr float kMaxFloat = std::numeric_limits<float>::max();
+// A result in the denormal range is only good to its last place.
+constexpr double kDenormMin = std::numeric_limits<float>::denorm_min();
 const Vec3 kUp{0.0f, 0.0f, 1.0f};
 
 // A unit direction at polar angle theta from +z in the x-z plane.
@@ -38,6 +40,34 @@ TEST(ReflectanceEdges, RoughnessTooLargeToSquareTakesTheModelsLimit) {
   for (const Case& c : cases) {
     const float f = reflectanceFactor(kUp, inXZ(theta), inXZ(theta), c.sigma);
     EXPECT_NEAR(f, limit, 2e-6) << c.what;
+  }
+}
+
+TEST(ReflectanceEdges, ViewThroughTheBackNeverMakesAGrazingLightNegative) {
+  // V is a unit vector (its length differs from 1 by less than half an ulp)
+  // whose cosine with N rounds to exactly -1, so theta_r is the float above
+  // pi; yet V has a tangent part, in the light's azimuth. Mathematically
+  // sin(alpha) = sin(pi) = 0 and the factor is A cos(theta_i) >= 0.
+  const Vec3 V{1e-4f, 0.0f, -1.0f};
+  struct Case {
+    std::string what;
+    float cosThetaI;
+  };
+  const std::vector<Case> cases = {
+      {"light below the capped angle", 1e-9f},
+      {"light at 1e-8", 1e-8f},
+      {"light where acos rounds below pi/2", 3e-8f},
+      {"smallest denormal cosine", float(kDenormMin)},
+  };
+  for (const Case& c : cases) {
+    const Vec3 L{std::sqrt(1.0f - c.cosThetaI * c.cosThetaI), 0.0f, c.cosThetaI};
+    for (float sigma : {1.0f, 10.0f, 1e4f, kMaxFloat}) {
+      const float f = reflectanceFactor(kUp, V, L, sigma);
+      const double A = 1.0 - 0.5 * double(sigma) * sigma / (double(sigma) * sigma + 0.33);
+      EXPECT_GE(f, 0.0f) << c.what << ", sigma " << sigma;
+      EXPECT_NEAR(f, A * c.cosThetaI, 1e-6 * c.cosThetaI + kDenormMin)
+          << c.what << ", sigma " << sigma;
+    }
   }
 }
 
