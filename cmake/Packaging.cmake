@@ -1,0 +1,61 @@
+# The tree a user drops in, and the archives CPack makes of it:
+#
+#   mattora.mod                    Maya module description: point MAYA_MODULE_PATH here
+#   plug-ins/mattora.mll|.so       the Maya plug-in
+#   mentalray/vela_mattora.dll|.so the mental ray shader library
+#   mentalray/vela_mattora.mi      its declaration
+#   mentalray/examples/            a scene fragment that uses the shader
+#   README.md, LICENSE
+#
+# The example sits in a folder of its own, so that a renderer told to read
+# every .mi file of the shader folder does not take it for a declaration.
+# Everything is in the component "user"; the archives hold nothing else.
+
+set(MATTORA_PACKAGE_COMPONENT user)
+
+if(TARGET mattora)
+  install(TARGETS mattora
+    LIBRARY DESTINATION plug-ins COMPONENT ${MATTORA_PACKAGE_COMPONENT}
+    RUNTIME DESTINATION plug-ins COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+endif()
+install(FILES maya/mattora.mod DESTINATION . COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+
+if(TARGET vela_mattora)
+  install(TARGETS vela_mattora
+    LIBRARY DESTINATION mentalray COMPONENT ${MATTORA_PACKAGE_COMPONENT}
+    RUNTIME DESTINATION mentalray COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/mentalray/vela_mattora.mi)
+  install(FILES mentalray/vela_mattora.mi
+    DESTINATION mentalray COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+endif()
+set(MATTORA_SHADER_SUFFIX ${CMAKE_SHARED_LIBRARY_SUFFIX})
+configure_file(mentalray/vela_mattora_example.mi.in
+  ${CMAKE_BINARY_DIR}/package/vela_mattora_example.mi @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/package/vela_mattora_example.mi
+  DESTINATION mentalray/examples COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+
+install(FILES README.md LICENSE DESTINATION . COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+
+if(WIN32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(MATTORA_PACKAGE_SYSTEM windows-x86)
+  else()
+    set(MATTORA_PACKAGE_SYSTEM windows-x64)
+  endif()
+  set(CPACK_GENERATOR ZIP)
+else()
+  string(TOLOWER ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR} MATTORA_PACKAGE_SYSTEM)
+  set(CPACK_GENERATOR TGZ)
+endif()
+set(CPACK_PACKAGE_NAME mattora)
+set(CPACK_PACKAGE_VENDOR "Orrin : Halvane")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Rough-diffuse material: a Maya shading node and a mental ray shader")
+set(CPACK_PACKAGE_FILE_NAME mattora-${PROJECT_VERSION}-${MATTORA_PACKAGE_SYSTEM})
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_CMAKE_PROJECTS
+    "${CMAKE_BINARY_DIR};${PROJECT_NAME};${MATTORA_PACKAGE_COMPONENT};/")
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+include(CPack)

@@ -1,0 +1,4 @@
+# Cross-build for 32-bit Windows, the hosts' own target, with Debian's
+# MinGW-w64 (g++-mingw-w64-i686).
+set(MATTORA_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,10 @@
+#pragma once
+
+class MTypeId {
+ public:
+  MTypeId(unsigned int id) : id_(id) {}
+  unsigned int id() const { return id_; }
+
+ private:
+  unsigned int id_;
+};

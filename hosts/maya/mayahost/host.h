@@ -1,0 +1,193 @@
+// The stand-in Maya host as its drivers (tests, the preview, mayahost) use it:
+// load a plug-in, inspect what it registered, create nodes and evaluate them
+// through per-thread data blocks.
+//
+// Attribute handles are resolved once by name and then address a value
+// directly, so the per-sample calls of DataBlock (set, get, request) allocate
+// nothing and take no lock once the block has its array elements.
+#pragma once
+
+#include <maya/MLibraryExport.h>
+#include <maya/MPxNode.h>
+#include <maya/MStatus.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace mayahost {
+
+namespace detail {
+struct AttributeDef;
+struct TypeRecord;
+struct Block;
+struct PluginRecord;
+}  // namespace detail
+
+enum class AttributeKind { Float, Boolean, Compound, Address, LightData };
+
+// Which setDefault overload (or light-data default) an attribute received last.
+enum class DefaultCall { None, Bool, Int, Float, Double, Float3, Double3, LightData };
+
+class Attribute;
+
+struct AttributeInfo {
+  std::string name, shortName;
+  AttributeKind kind = AttributeKind::Float;
+  bool keyable = false, storable = false, readable = false, writable = false, hidden = false,
+       usedAsColor = false, array = false, connectable = false;
+  // What a new data block starts from: one value for Float and Boolean, the
+  // children's for a compound, and for light data direction (3), intensity
+  // (3), ambient, diffuse, specular, shadow fraction, pre-shadow intensity.
+  std::vector<double> defaults;
+  const void* defaultAddress = nullptr;  // Address attributes and light data
+  DefaultCall lastDefaultCall = DefaultCall::None;
+  std::optional<double> min, max, softMin, softMax;
+  std::vector<Attribute> children;
+  std::vector<Attribute> affects;  // outputs named by attributeAffects, in call order
+};
+
+class OPENMAYA_EXPORT Attribute {
+ public:
+  Attribute() = default;
+  explicit operator bool() const { return def_ != nullptr; }
+  bool operator==(const Attribute& o) const { return def_ == o.def_; }
+  bool operator!=(const Attribute& o) const { return def_ != o.def_; }
+  std::string name() const;
+  AttributeInfo info() const;
+
+ private:
+  friend class ::MHostAccess;
+  friend class NodeType;
+  friend class DataBlock;
+  explicit Attribute(const detail::AttributeDef* def) : def_(def) {}
+  const detail::AttributeDef* def_ = nullptr;
+};
+
+class OPENMAYA_EXPORT NodeType {
+ public:
+  std::string name() const;
+  unsigned id() const;
+  MPxNode::Type kind() const;
+  std::optional<std::string> classification() const;
+  std::vector<Attribute> attributes() const;  // top level, in add order
+  // Any attribute of the type, children included, by long or short name;
+  // an empty handle when there is none.
+  Attribute attribute(const std::string& name) const;
+  std::vector<std::pair<Attribute, Attribute>> affects() const;  // call order
+
+ private:
+  friend class ::MHostAccess;
+  friend class Node;
+  std::shared_ptr<detail::TypeRecord> type_;
+};
+
+OPENMAYA_EXPORT std::vector<NodeType> registeredTypes();
+OPENMAYA_EXPORT std::optional<NodeType> findType(const std::string& name);
+
+struct Float3 {
+  float x, y, z;
+};
+
+// One thread's values of one node. Values of attributes inside an array
+// attribute are addressed by element index; everything else ignores it.
+// Setting an input marks the outputs it affects dirty.
+class OPENMAYA_EXPORT DataBlock {
+ public:
+  ~DataBlock();
+  DataBlock(const DataBlock&) = delete;
+  DataBlock& operator=(const DataBlock&) = delete;
+
+  // False, and nothing changed, when the attribute is not of that kind or
+  // the element does not exist.
+  bool setFloat(Attribute a, float value, unsigned element = 0);
+  bool setBool(Attribute a, bool value, unsigned element = 0);
+  bool setVector(Attribute a, float x, float y, float z, unsigned element = 0);
+  bool setAddress(Attribute a, void* value, unsigned element = 0);
+  float getFloat(Attribute a, unsigned element = 0) const;
+  bool getBool(Attribute a, unsigned element = 0) const;
+  Float3 getVector(Attribute a, unsigned element = 0) const;
+  void* getAddress(Attribute a, unsigned element = 0) const;
+
+  // Resizes an array attribute; new elements start from the defaults.
+  bool setElementCount(Attribute array, unsigned count);
+  unsigned elementCount(Attribute array) const;
+
+  // Computes the plug when it is dirty, otherwise leaves the stored value.
+  MStatus::MStatusCode request(Attribute plug);
+  // Calls the node's compute for the plug whatever its state.
+  MStatus::MStatusCode compute(Attribute plug);
+  bool isDirty(Attribute a) const;
+  // Every stored value and dirty mark, for checks that nothing changed.
+  std::vector<unsigned char> snapshot() const;
+
+ private:
+  friend class ::MHostAccess;
+  friend class Node;
+  DataBlock() = default;
+  std::unique_ptr<detail::Block> block_;
+};
+
+class OPENMAYA_EXPORT Node {
+ public:
+  // Runs the type's creator, then postConstructor; null and a message when
+  // the creator gives nothing.
+  static std::unique_ptr<Node> create(const NodeType& type, std::string* error = nullptr);
+  ~Node();
+  Node(const Node&) = delete;
+  Node& operator=(const Node&) = delete;
+
+  const NodeType& type() const { return type_; }
+  bool isMPSafe() const;
+  // Each evaluating thread needs a block of its own.
+  std::unique_ptr<DataBlock> newDataBlock() const;
+
+ private:
+  Node() = default;
+  NodeType type_;
+  MPxNode* instance_ = nullptr;
+};
+
+struct Command {
+  std::string text;
+  bool displayEnabled, undoEnabled;
+};
+OPENMAYA_EXPORT std::vector<Command> commandLog();
+OPENMAYA_EXPORT void clearCommandLog();
+
+// A plug-in file loaded as Maya loads it: the library, its MApiVersion, and
+// initializePlugin called with the plug-in's object.
+class OPENMAYA_EXPORT Plugin {
+ public:
+  // Null and a one-line message for a missing file, a file that is no
+  // loadable library, or a library without the three plug-in exports.
+  static std::unique_ptr<Plugin> load(const std::string& path, std::string* error);
+  // Unloads if still loaded.
+  ~Plugin();
+  Plugin(const Plugin&) = delete;
+  Plugin& operator=(const Plugin&) = delete;
+
+  // Calls uninitializePlugin and closes the library; refused (with a
+  // message) while nodes of the plug-in's types exist.
+  bool unload(std::string* error = nullptr);
+  bool loaded() const;
+
+  const std::string& path() const;
+  std::string apiVersion() const;  // the MApiVersion text
+  std::string vendor() const;
+  std::string version() const;
+  std::string requiredApiVersion() const;
+  MStatus::MStatusCode initializeStatus() const;
+  MStatus::MStatusCode uninitializeStatus() const;
+  std::vector<NodeType> types() const;  // registered by this plug-in and still registered
+
+ private:
+  Plugin() = default;
+  std::unique_ptr<detail::PluginRecord> record_;
+};
+
+OPENMAYA_EXPORT const char* kindName(AttributeKind kind);
+
+}  // namespace mayahost

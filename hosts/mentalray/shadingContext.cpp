@@ -1,0 +1,36 @@
+#include "hosts/mentalray/shadingContext.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace mrhost {
+
+// Tests compare whole states byte for byte, so the record must have no padding.
+static_assert(sizeof(miState) == 2 * sizeof(double) + 4 * sizeof(void*) + 116 * sizeof(int),
+              "miState has padding");
+
+ShadingContext::ShadingContext(int thread) {
+  std::memset(&state_, 0, sizeof state_);
+  std::memset(scratch_, 0, sizeof scratch_);
+  state_.version = 1;
+  state_.thread = thread;
+  state_.ior = state_.ior_in = 1.0f;
+  state_.eval_scratch = scratch_;
+  state_.eval_scratch_size = kEvalScratchBytes;
+}
+
+miState& ShadingContext::prepare(const miVector& org, const miVector& dir, const miVector& point,
+                                 const miVector& normal, miFunction* shader) {
+  state_.org = org;
+  state_.dir = dir;
+  state_.point = point;
+  state_.normal = normal;
+  state_.normal_geom = normal;
+  state_.dot_nd = dir.x * normal.x + dir.y * normal.y + dir.z * normal.z;
+  const miVector d{point.x - org.x, point.y - org.y, point.z - org.z};
+  state_.dist = std::sqrt(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z);
+  state_.shader = shader;
+  return state_;
+}
+
+}  // namespace mrhost

@@ -1,0 +1,109 @@
+// Renderer functions are reached through stubs that look each one up by name
+// in the module the renderer handed over, once, and keep its address until the
+// next miSetModuleHandle. Render threads race on the first lookup without a
+// lock; they store the same address, and the atomics make that race defined.
+#include <shader.h>
+
+#include "hostBinding.h"
+
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace vela {
+namespace {
+
+// Zero-initialised at load, before any code runs: no handle, nothing resolved.
+std::atomic<void*> moduleHandle;
+std::atomic<void*> hostSlots[kHostSlots];
+
+#ifndef _WIN32
+// dlsym has no error number; this is the one GetProcAddress reports for a
+// missing name (ERROR_PROC_NOT_FOUND), so the line reads alike on both.
+constexpr int kSymbolNotFound = 127;
+#endif
+
+void reportLookupFailure(const char* name, void* handle, int error) {
+#if UINTPTR_MAX > 0xffffffffu
+  // %08x of a 64-bit handle is undefined; show its full width instead.
+  std::fprintf(stderr, "dlsym failed on \"%s\" (handle: %08" PRIxPTR " error: %d)\n", name,
+               reinterpret_cast<std::uintptr_t>(handle), error);
+#else
+  std::fprintf(stderr, "dlsym failed on \"%s\" (handle: %08x error: %d)\n", name,
+               static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(handle)), error);
+#endif
+}
+
+// Kept out of line so the stubs stay one load and test before the call.
+#if defined(__GNUC__)
+__attribute__((noinline, cold))
+#endif
+void* lookUp(int slot, const char* name) {
+  void* handle = moduleHandle.load(std::memory_order_acquire);
+  if (!handle) std::fputs("DYNLOAD: dl_handle null\n", stderr);
+#ifdef _WIN32
+  void* address = reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
+  const int error = address ? 0 : static_cast<int>(GetLastError());
+#else
+  void* address = dlsym(handle, name);
+  const int error = kSymbolNotFound;
+#endif
+  hostSlots[slot].store(address, std::memory_order_release);
+  if (!address) reportLookupFailure(name, handle, error);
+  return address;
+}
+
+template <typename Function>
+Function resolve(int slot, const char* name) {
+  void* address = hostSlots[slot].load(std::memory_order_acquire);
+  if (!address) address = lookUp(slot, name);
+  return reinterpret_cast<Function>(address);
+}
+
+}  // namespace
+
+std::atomic<void*>* hostSlotTable() { return hostSlots; }
+
+}  // namespace vela
+
+extern "C" DLLEXPORT int miSetModuleHandle(void* module) {
+  vela::moduleHandle.store(module, std::memory_order_release);
+  for (std::atomic<void*>& slot : vela::hostSlots) slot.store(nullptr, std::memory_order_release);
+  return 0;
+}
+
+// The stubs carry the renderer functions' own names, so shader code calls them
+// as it would call the renderer. They are never exported: an exported
+// mi_sample_light here would be bound to the renderer's own by the dynamic
+// linker and the lookup would never happen.
+
+// An unresolved parameter evaluation falls back to the value stored in the block.
+extern "C" void* mi_phen_eval(miState* state, void* param) {
+  using Function = void* (*)(miState*, void*);
+  const Function function = vela::resolve<Function>(vela::kSlotPhenEval, "mi_phen_eval");
+  return function ? function(state, param) : param;
+}
+
+// Without the renderer's function a light has no samples.
+extern "C" miBoolean mi_sample_light(miColor* result, miVector* dir, miScalar* dot_nl,
+                                     miState* state, miTag light_inst, miInteger* samples) {
+  using Function = miBoolean (*)(miColor*, miVector*, miScalar*, miState*, miTag, miInteger*);
+  const Function function = vela::resolve<Function>(vela::kSlotSampleLight, "mi_sample_light");
+  return function ? function(result, dir, dot_nl, state, light_inst, samples) : miFALSE;
+}
+
+// Without the renderer's function there is no indirect light: black.
+extern "C" miBoolean mi_compute_irradiance(miColor* result, miState* state) {
+  using Function = miBoolean (*)(miColor*, miState*);
+  const Function function =
+      vela::resolve<Function>(vela::kSlotComputeIrradiance, "mi_compute_irradiance");
+  if (function) return function(result, state);
+  result->r = result->g = result->b = result->a = 0.0f;
+  return miFALSE;
+}

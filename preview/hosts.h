@@ -1,0 +1,33 @@
+// The hosts the renderer can shade through.
+//
+// Each host is reached through an adapter in a file of its own in this folder,
+// mayaBackend.cpp and mentalrayBackend.cpp, which defines that host's factory
+// below. The build compiles the adapters that are present; a host whose
+// adapter is absent is reported as not built.
+#pragma once
+
+#include "preview/backend.h"
+#include "preview/options.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace preview {
+
+std::unique_ptr<ShadingBackend> makeMayaBackend(const Options& options);
+std::unique_ptr<ShadingBackend> makeMentalrayBackend(const Options& options);
+
+// The backends that `options.host` asks for, in row order (Maya first). On
+// failure returns false with one line naming the problem.
+bool makeBackends(const Options& options, std::vector<std::unique_ptr<ShadingBackend>>& backends,
+                  std::string& error);
+
+// The label over a backend's row in the picture.
+std::string rowLabel(const std::string& backendName);
+
+// Folder of the running executable, where the build puts the plug-in files;
+// empty if it cannot be found.
+std::string executableDirectory();
+
+}  // namespace preview

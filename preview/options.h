@@ -1,0 +1,53 @@
+// The command line of mattora-preview.
+#pragma once
+
+#include "preview/scene.h"
+
+#include <string>
+#include <vector>
+
+namespace preview {
+
+enum class Host { Maya, Mentalray, Both };
+
+struct Options {
+  Host host = Host::Both;
+  std::vector<float> roughness{0.0f, 0.25f, 0.5f, 1.0f};
+  Rgb color{0.5f, 0.5f, 0.5f};
+  float diffuse = 0.8f;
+  float translucence = 0.0f;
+  LightPreset lights = LightPreset::Studio;
+  int width = 640;  // of one host's row
+  int height = 160;
+  int samplesPerPixel = 4;
+  int threads = 0;  // 0: one per core
+  std::string output = "mattora-preview.png";
+  // Honoured by the mental ray path only.
+  bool irradiance = false;
+  bool texture = false;
+};
+
+// Limits beyond which an option is refused rather than attempted.
+inline constexpr int kMaxSide = 8192;
+inline constexpr long long kMaxPixels = 4096LL * 1024;
+inline constexpr int kMaxSpheres = 16;
+inline constexpr int kMaxSamplesPerPixel = 1024;
+inline constexpr int kMaxThreads = 256;
+
+struct ParseResult {
+  enum class Action { Render, Help, Fail };
+  Action action = Action::Render;
+  Options options;
+  std::string error;  // Fail: one line naming the problem
+};
+
+// `args` are the arguments after the program name. Options take their value
+// as the next argument or after '=' ("--size 320x80", "--size=320x80").
+ParseResult parseOptions(const std::vector<std::string>& args);
+
+std::string helpText();
+
+// The number of render threads used when --threads is not given.
+int defaultThreadCount();
+
+}  // namespace preview

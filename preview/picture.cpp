@@ -1,0 +1,92 @@
+#include "preview/picture.h"
+
+#include "preview/font.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace preview {
+
+namespace {
+
+const unsigned char kBandColor[3] = {24, 24, 28};
+const unsigned char kTextColor[3] = {225, 225, 225};
+
+void fillBand(Picture& picture, int top, int height) {
+  for (int y = top; y < top + height; ++y)
+    for (int x = 0; x < picture.width; ++x)
+      std::copy(kBandColor, kBandColor + 3,
+                &picture.rgb[(static_cast<size_t>(y) * picture.width + x) * 3]);
+}
+
+// Image column under which sphere `sphere` is centred.
+int sphereColumn(const Scene& scene, const Sphere& sphere) {
+  const Camera& camera = scene.camera;
+  const float planeX = sphere.center.x / -sphere.center.z;
+  return static_cast<int>(std::lround((planeX / camera.halfWidth + 1.0f) * 0.5f * camera.width));
+}
+
+}  // namespace
+
+unsigned char encodeSrgb(float linear) {
+  if (!(linear > 0.0f)) return 0;
+  if (linear >= 1.0f) return 255;
+  const double v = linear <= 0.0031308f
+                       ? 12.92 * linear
+                       : 1.055 * std::pow(static_cast<double>(linear), 1.0 / 2.4) - 0.055;
+  return static_cast<unsigned char>(std::lround(v * 255.0));
+}
+
+Picture composePicture(const Scene& scene, const std::vector<LabelledRow>& rows) {
+  const Camera& camera = scene.camera;
+  const int scale = camera.width >= 480 ? 2 : 1;
+  const int pad = 2 * scale;
+  const int band = kGlyphHeight * scale + 2 * pad;
+
+  Picture picture;
+  picture.width = camera.width;
+  picture.height = static_cast<int>(rows.size()) * (band + camera.height) + band;
+  picture.rgb.assign(static_cast<size_t>(picture.width) * picture.height * 3, 0);
+
+  int top = 0;
+  for (const LabelledRow& row : rows) {
+    fillBand(picture, top, band);
+    drawText(picture.rgb.data(), picture.width, picture.height, pad, top + pad, row.label, scale,
+             kTextColor);
+    top += band;
+    for (int y = 0; y < camera.height; ++y) {
+      for (int x = 0; x < camera.width; ++x) {
+        const float* in = row.image->pixel(x, y);
+        unsigned char* out = &picture.rgb[(static_cast<size_t>(top + y) * picture.width + x) * 3];
+        for (int c = 0; c < 3; ++c) out[c] = encodeSrgb(in[c]);
+      }
+    }
+    top += camera.height;
+  }
+
+  fillBand(picture, top, band);
+  for (const Sphere& sphere : scene.spheres) {
+    char text[32];
+    std::snprintf(text, sizeof text, "R %g", static_cast<double>(sphere.material.roughness));
+    const int x = sphereColumn(scene, sphere) - textWidth(text, scale) / 2;
+    drawText(picture.rgb.data(), picture.width, picture.height, x, top + pad, text, scale,
+             kTextColor);
+  }
+  return picture;
+}
+
+double maxAbsDifference(const LinearImage& a, const LinearImage& b) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  if (a.width != b.width || a.height != b.height || a.rgb.size() != b.rgb.size()) return nan;
+  double largest = 0.0;
+  for (size_t i = 0; i < a.rgb.size(); ++i) {
+    const double difference = std::fabs(static_cast<double>(a.rgb[i]) - b.rgb[i]);
+    if (std::isnan(difference)) return nan;
+    largest = std::max(largest, difference);
+  }
+  return largest;
+}
+
+}  // namespace preview

@@ -1,0 +1,110 @@
+#include "preview/png.h"
+
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace preview {
+
+namespace {
+
+struct PngJob {
+  FILE* file;
+  const Picture* picture;
+  char message[200];
+};
+
+void onPngError(png_structp png, png_const_charp message) {
+  PngJob* job = static_cast<PngJob*>(png_get_error_ptr(png));
+  std::snprintf(job->message, sizeof job->message, "%s", message);
+  png_longjmp(png, 1);
+}
+
+void onPngWarning(png_structp, png_const_charp) {}
+
+// Kept free of C++ objects with destructors: libpng reports errors with
+// longjmp, which would skip them.
+bool encode(PngJob& job) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job, onPngError, onPngWarning);
+  if (!png) return false;
+  png_infop info = png_create_info_struct(png);
+  if (!info) {
+    png_destroy_write_struct(&png, nullptr);
+    return false;
+  }
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  const Picture& picture = *job.picture;
+  png_init_io(png, job.file);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
+               static_cast<png_uint_32>(picture.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_sRGB_gAMA_and_cHRM(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
+  png_write_info(png, info);
+  for (int y = 0; y < picture.height; ++y)
+    png_write_row(png, &picture.rgb[static_cast<size_t>(y) * picture.width * 3]);
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+std::string describe(const std::string& path, const char* problem) {
+  return "cannot write " + path + ": " + problem;
+}
+
+}  // namespace
+
+bool writePng(const std::string& path, const Picture& picture, std::string& error) {
+  if (picture.width <= 0 || picture.height <= 0 ||
+      picture.rgb.size() != static_cast<size_t>(picture.width) * picture.height * 3) {
+    error = describe(path, "the picture is empty");
+    return false;
+  }
+  std::vector<char> temporary(path.begin(), path.end());
+  const char suffix[] = ".tmp-XXXXXX";
+  temporary.insert(temporary.end(), suffix, suffix + sizeof suffix);
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) {
+    error = describe(path, std::strerror(errno));
+    return false;
+  }
+  // mkstemp makes the file private to its owner; give it the mode a plain
+  // fopen would have.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+
+  FILE* file = fdopen(fd, "wb");
+  if (!file) {
+    error = describe(path, std::strerror(errno));
+    close(fd);
+    unlink(temporary.data());
+    return false;
+  }
+  PngJob job{file, &picture, {0}};
+  const bool encoded = encode(job);
+  int problem = 0;
+  if (std::fflush(file) != 0 || std::ferror(file)) problem = errno ? errno : EIO;
+  if (std::fclose(file) != 0 && !problem) problem = errno ? errno : EIO;
+  if (!encoded || problem) {
+    error = describe(path, job.message[0] ? job.message : std::strerror(problem ? problem : EIO));
+    unlink(temporary.data());
+    return false;
+  }
+  if (std::rename(temporary.data(), path.c_str()) != 0) {
+    error = describe(path, std::strerror(errno));
+    unlink(temporary.data());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace preview

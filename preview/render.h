@@ -1,0 +1,52 @@
+// Ray-casts the scene through one shading backend into a linear image.
+#pragma once
+
+#include "preview/backend.h"
+#include "preview/scene.h"
+
+#include <functional>
+#include <vector>
+
+namespace preview {
+
+// Linear RGB, row-major from the top-left pixel, three floats a pixel.
+struct LinearImage {
+  int width = 0;
+  int height = 0;
+  std::vector<float> rgb;
+
+  LinearImage() = default;
+  LinearImage(int w, int h) : width(w), height(h), rgb(static_cast<size_t>(w) * h * 3, 0.0f) {}
+  float* pixel(int x, int y) { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+  const float* pixel(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+};
+
+// The nearest sphere along the eye ray `direction` (unit length, from the
+// camera at the origin); false when the ray misses every sphere.
+bool intersect(const Scene& scene, const Vec3& direction, Hit& hit);
+
+// Position of sample `index` of `count` inside a pixel, each in [0, 1): a
+// Hammersley set, so one sample sits at the pixel centre and more spread
+// evenly without randomness (renders repeat bit for bit).
+void samplePosition(int index, int count, float& sx, float& sy);
+
+struct RenderSettings {
+  int samplesPerPixel = 1;
+  int threads = 1;
+};
+
+struct RenderStats {
+  double seconds = 0.0;
+  long long cameraSamples = 0;
+  long long shadedSamples = 0;     // camera samples that hit a sphere
+  long long nonFiniteSamples = 0;  // shaded samples with a NaN or infinite channel
+};
+
+// Renders `scene` through `backend`, whose prepare() has succeeded, into
+// `image` (resized to the camera's size). onProgress, if given, is called on
+// the calling thread with the finished fraction while the threads run.
+RenderStats renderImage(const Scene& scene, ShadingBackend& backend, const RenderSettings& settings,
+                        LinearImage& image,
+                        const std::function<void(double fraction)>& onProgress = nullptr);
+
+}  // namespace preview

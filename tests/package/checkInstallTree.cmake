@@ -1,0 +1,73 @@
+# Installs the user component of a build into a scratch folder and checks the
+# tree a user would get: exactly the expected files, a module description that
+# points Maya at the package itself, and an example scene whose link,
+# $include and parameter names match what is installed beside it.
+#
+#   cmake -DBUILD_DIR=... -DSTAGE=... -DCOMPONENT=... -DEXPECTED="a;b" -P checkInstallTree.cmake
+
+cmake_policy(VERSION 3.25)
+
+file(REMOVE_RECURSE ${STAGE})
+execute_process(
+  COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${STAGE} --component ${COMPONENT}
+  RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed (${status}):\n${log}")
+endif()
+
+set(problems)
+file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE ${STAGE} ${STAGE}/*)
+foreach(path ${EXPECTED})
+  if(NOT path IN_LIST installed)
+    list(APPEND problems "missing: ${path}")
+  endif()
+endforeach()
+foreach(path ${installed})
+  if(NOT path IN_LIST EXPECTED)
+    list(APPEND problems "not expected: ${path}")
+  endif()
+endforeach()
+
+# Maya adds <module>/plug-ins to its plug-in path; the module is the folder of
+# the .mod file when its path is ".".
+if(EXISTS ${STAGE}/mattora.mod)
+  file(STRINGS ${STAGE}/mattora.mod moduleLines)
+  list(GET moduleLines 0 moduleLine)
+  if(NOT moduleLine STREQUAL "+ mattora 1.0 .")
+    list(APPEND problems "mattora.mod starts with \"${moduleLine}\"")
+  endif()
+endif()
+
+set(example ${STAGE}/mentalray/examples/vela_mattora_example.mi)
+set(declaration ${STAGE}/mentalray/vela_mattora.mi)
+if(EXISTS ${example} AND EXISTS ${declaration})
+  file(READ ${example} exampleText)
+  file(READ ${declaration} declarationText)
+  string(REGEX MATCH "\nlink \"([^\"]+)\"" _ "${exampleText}")
+  if(NOT CMAKE_MATCH_1 OR NOT EXISTS ${STAGE}/mentalray/${CMAKE_MATCH_1})
+    list(APPEND problems "the example links \"${CMAKE_MATCH_1}\", which is not installed beside it")
+  endif()
+  string(REGEX MATCH "\n\\$include \"([^\"]+)\"" _ "${exampleText}")
+  if(NOT CMAKE_MATCH_1 STREQUAL "vela_mattora.mi")
+    list(APPEND problems "the example includes \"${CMAKE_MATCH_1}\", not the declaration")
+  endif()
+  # Every parameter the material sets must be one the declaration declares.
+  string(REGEX MATCH "\"vela_mattora\" \\(([^)]*)\\)" _ "${exampleText}")
+  string(REGEX MATCHALL "\n *\"[A-Za-z_]+\"" names "${CMAKE_MATCH_1}")
+  if(NOT names)
+    list(APPEND problems "the example's material sets no vela_mattora parameter")
+  endif()
+  foreach(name ${names})
+    string(STRIP "${name}" name)
+    if(NOT declarationText MATCHES "[a-z] +${name}")
+      list(APPEND problems "the example sets ${name}, which vela_mattora.mi does not declare")
+    endif()
+  endforeach()
+endif()
+
+if(problems)
+  list(JOIN problems "\n  " text)
+  message(FATAL_ERROR "install tree in ${STAGE}:\n  ${text}")
+endif()
+list(JOIN installed "\n  " text)
+message(STATUS "install tree in ${STAGE}:\n  ${text}")

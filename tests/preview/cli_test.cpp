@@ -1,0 +1,91 @@
+// Runs the mattora-preview program as a user would.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+  int exitCode;
+  std::string out, err;
+};
+
+class Program : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/mattora-cli-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Arguments are passed through the shell in single quotes; none contains one.
+  Outcome run(const std::vector<std::string>& args) {
+    std::string command = "cd '" + dir_.string() + "' && '" MATTORA_PREVIEW_EXE "'";
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    command += " >stdout.txt 2>stderr.txt";
+    const int status = std::system(command.c_str());
+    Outcome r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("stdout.txt"), read("stderr.txt")};
+    fs::remove(dir_ / "stdout.txt");
+    fs::remove(dir_ / "stderr.txt");
+    return r;
+  }
+
+  std::string read(const char* name) {
+    std::ifstream in(dir_ / name);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(Program, BadInputGivesOneLineAndExitCodeTwoAndWritesNothing) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    const char* mentions;
+  };
+  const std::vector<Case> cases = {
+      {"unknown option", {"--frobnicate"}, "unknown option '--frobnicate'"},
+      {"impossible size", {"--size", "0x0"}, "--size '0x0'"},
+      {"size too large", {"--size", "100000x100000"}, "--size '100000x100000'"},
+      {"unparsable roughness list", {"--roughness", "0,rough,1"}, "'rough' is not a finite number"},
+      {"missing value", {"--spp"}, "--spp needs a value"},
+      {"output that is not a PNG", {"--output", "x.jpg"}, "--output 'x.jpg'"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), {"--output", "picture.png"});
+    const Outcome r = run(args);
+    EXPECT_EQ(r.exitCode, 2) << c.name;
+    EXPECT_EQ(r.err.rfind("mattora-preview: ", 0), 0u) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.mentions), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.name << ": " << r.err;
+    EXPECT_TRUE(r.out.empty()) << c.name;
+    EXPECT_TRUE(fs::is_empty(dir_)) << c.name << ": something was written";
+  }
+}
+
+TEST_F(Program, HelpListsEveryOptionOnStandardOutput) {
+  const Outcome r = run({"--help"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_TRUE(r.err.empty());
+  for (const char* option : {"--host maya|mentalray|both", "--roughness", "--color", "--diffuse",
+                             "--translucence", "--lights", "--size", "--spp", "--threads",
+                             "--output", "--irradiance", "--texture", "all cores"})
+    EXPECT_NE(r.out.find(option), std::string::npos) << option;
+}
+
+}  // namespace

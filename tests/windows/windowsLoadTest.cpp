@@ -1,0 +1,441 @@
+// Both deliverables loaded on Windows the way their hosts load them.
+//
+// This program plays the mental ray renderer: it exports the three renderer
+// functions, loads vela_mattora.dll with LoadLibrary and hands the library its
+// own module handle, so the binding's GetProcAddress/GetLastError path is what
+// runs. It also loads mattora.mll through the stand-in Maya host's loader.
+// Expected values are closed forms: with the view along the normal the
+// Oren-Nayar factor is A * cos(theta_i).
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <shader.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "mayahost/host.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <iomanip>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// ---------------------------------------------------------------------------
+// The renderer functions this program exports, scripted by the tests.
+
+namespace {
+
+struct RendererScript {
+  miColor lightColor{1.0f, 1.0f, 1.0f, 1.0f};
+  miVector lightDirection{0.0f, 0.0f, 1.0f};
+  miColor irradiance{0.0f, 0.0f, 0.0f, 0.0f};
+  miColor drivenColor{0.0f, 0.0f, 0.0f, 1.0f};
+  int sampleLightCalls = 0;
+  int phenEvalCalls = 0;
+  int irradianceCalls = 0;
+  const miState* phenEvalState = nullptr;
+  const void* phenEvalParam = nullptr;
+  miVector irradianceNormal{0.0f, 0.0f, 0.0f};
+  const miState* irradianceState = nullptr;
+};
+
+RendererScript script;
+
+}  // namespace
+
+extern "C" {
+
+__declspec(dllexport) void* mi_phen_eval(miState* state, void* param) {
+  ++script.phenEvalCalls;
+  script.phenEvalState = state;
+  script.phenEvalParam = param;
+  return &script.drivenColor;
+}
+
+// One sample per light.
+__declspec(dllexport) miBoolean mi_sample_light(miColor* result, miVector* dir, miScalar* dot_nl,
+                                                miState* state, miTag, miInteger* samples) {
+  ++script.sampleLightCalls;
+  if (*samples >= 1) return miFALSE;
+  *result = script.lightColor;
+  *dir = script.lightDirection;
+  const miVector& n = state->normal;
+  *dot_nl = n.x * dir->x + n.y * dir->y + n.z * dir->z;
+  ++*samples;
+  return miTRUE;
+}
+
+__declspec(dllexport) miBoolean mi_compute_irradiance(miColor* result, miState* state) {
+  ++script.irradianceCalls;
+  script.irradianceState = state;
+  script.irradianceNormal = state->normal;
+  *result = script.irradiance;
+  return miTRUE;
+}
+
+}  // extern "C"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// What single-precision arithmetic may leave of a value of order 1.
+constexpr double kTolerance = 1e-6;
+
+// Oren-Nayar A for roughness sigma, in double from the model's float constants.
+double modelA(double sigma) {
+  const double s = static_cast<float>(sigma * sigma);
+  return 1.0 - 0.5 * s / (s + static_cast<double>(0.33f));
+}
+
+// The parameter block the renderer lays out for vela_mattora.mi, written
+// here from the declared parameter order and types; the offsets are checked.
+struct ShaderParams {
+  miColor color;
+  miColor ambientColor;
+  miColor incandescence;
+  miVector normalOffset;
+  miScalar diffuse;
+  miScalar roughness;
+  miBoolean irradiance;
+  miColor irradianceColor;
+  miInteger i_light;
+  miInteger n_light;
+  miTag light[1];
+};
+static_assert(offsetof(ShaderParams, normalOffset) == 48, "block layout");
+static_assert(offsetof(ShaderParams, diffuse) == 60, "block layout");
+static_assert(offsetof(ShaderParams, irradianceColor) == 72, "block layout");
+static_assert(offsetof(ShaderParams, light) == 96, "block layout");
+
+// The block followed by its ghost: the tag ghost_offs bytes after a parameter
+// names the shader that drives it (0: none).
+struct ShaderRecordBlock {
+  ShaderParams params;
+  unsigned char ghost[sizeof(ShaderParams)];
+};
+
+using EntryFunction = miBoolean (*)(miColor*, miState*, void*);
+using VersionFunction = int (*)();
+using SetModuleFunction = int (*)(void*);
+
+// Everything written to the C runtime's stderr while it lives; the shader
+// library shares this program's msvcrt.dll, so its messages land here too.
+class StderrCapture {
+ public:
+  StderrCapture() {
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    GetTempFileNameA(dir, "mat", 0, path_);
+    std::fflush(stderr);
+    saved_ = _dup(2);
+    const int fd = _open(path_, _O_WRONLY | _O_TRUNC | _O_BINARY, _S_IWRITE);
+    _dup2(fd, 2);
+    _close(fd);
+  }
+  ~StderrCapture() { finish(); }
+  std::string finish() {
+    if (saved_ >= 0) {
+      std::fflush(stderr);
+      _dup2(saved_, 2);
+      _close(saved_);
+      saved_ = -1;
+      if (FILE* f = std::fopen(path_, "rb")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text_.append(buffer, n);
+        std::fclose(f);
+      }
+      DeleteFileA(path_);
+    }
+    return text_;
+  }
+
+ private:
+  char path_[MAX_PATH] = {};
+  int saved_ = -1;
+  std::string text_;
+};
+
+class ShaderLibrary : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    library_ = LoadLibraryA("vela_mattora.dll");
+    ASSERT_NE(library_, nullptr) << "LoadLibrary failed, error " << GetLastError();
+    entry_ = reinterpret_cast<EntryFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library_, "vela_mattora")));
+    version_ = reinterpret_cast<VersionFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library_, "vela_mattora_version")));
+    setModule_ = reinterpret_cast<SetModuleFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library_, "miSetModuleHandle")));
+  }
+  static void TearDownTestSuite() {
+    if (library_) FreeLibrary(library_);
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(entry_ && version_ && setModule_) << "vela_mattora.dll lacks an entry point";
+    script = RendererScript{};
+    block_ = ShaderRecordBlock{};
+    ShaderParams& p = block_.params;
+    p.color = {0.5f, 0.25f, 1.0f, 1.0f};
+    p.diffuse = 0.75f;
+    p.roughness = 0.5f;
+    p.n_light = 1;
+    p.light[0] = 7;
+    record_.ghost_offs = 0;
+    record_.parameters = &block_.params;
+    record_.parameter_size = sizeof(ShaderParams);
+    state_ = miState{};
+    state_.shader = &record_;
+    state_.dir = {0.0f, 0.0f, -1.0f};
+    state_.normal = {0.0f, 0.0f, 1.0f};
+    // A light 36.87 degrees off the normal: cos(theta_i) = 0.8.
+    script.lightDirection = {0.6f, 0.0f, 0.8f};
+    script.lightColor = {1.0f, 0.5f, 0.25f, 1.0f};
+  }
+
+  miColor shade() {
+    miColor result{0.0f, 0.0f, 0.0f, 0.0f};
+    EXPECT_EQ(entry_(&result, &state_, &block_.params), miTRUE);
+    return result;
+  }
+
+  // weight * A * cos(theta_i) * light * surface, the sample of SetUp().
+  double expectedDiffuse(double light, double surface) const {
+    return 0.75 * modelA(0.5) * 0.8 * light * surface;
+  }
+
+  static HMODULE library_;
+  static EntryFunction entry_;
+  static VersionFunction version_;
+  static SetModuleFunction setModule_;
+  ShaderRecordBlock block_{};
+  miFunction record_{};
+  miState state_{};
+};
+
+HMODULE ShaderLibrary::library_ = nullptr;
+EntryFunction ShaderLibrary::entry_ = nullptr;
+VersionFunction ShaderLibrary::version_ = nullptr;
+SetModuleFunction ShaderLibrary::setModule_ = nullptr;
+
+std::string hex8(const void* handle) {
+  std::ostringstream out;
+  out << std::hex << std::setfill('0') << std::setw(8) << reinterpret_cast<std::uintptr_t>(handle);
+  return out.str();
+}
+
+std::string dlsymFailed(const char* name, const void* handle, unsigned long error) {
+  return std::string("dlsym failed on \"") + name + "\" (handle: " + hex8(handle) +
+         " error: " + std::to_string(error) + ")\n";
+}
+
+TEST_F(ShaderLibrary, ExportsItsEntriesButNotItsStubs) {
+  EXPECT_EQ(version_(), 1);
+  EXPECT_EQ(setModule_(nullptr), 0);
+  // The stubs carry the renderer functions' names; exported, a renderer
+  // could bind them in place of its own.
+  for (const char* stub : {"mi_phen_eval", "mi_sample_light", "mi_compute_irradiance"}) {
+    EXPECT_EQ(GetProcAddress(library_, stub), nullptr) << stub;
+  }
+}
+
+// What the binding prints for each module handle the renderer may hand over,
+// on the first and on the second shading call, and how many of those calls
+// reach this program's mi_sample_light.
+TEST_F(ShaderLibrary, LookupMessagesPerModuleHandle) {
+  const HMODULE self = GetModuleHandleA(nullptr);
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  ASSERT_NE(kernel, nullptr);
+  std::printf("module handles: kernel32 %p, vela_mattora %p\n", static_cast<void*>(kernel),
+              static_cast<void*>(library_));
+
+  // Windows looks a name up in the main program when the module is null;
+  // the expectation follows what this system's GetProcAddress does.
+  SetLastError(0);
+  const bool nullFindsProgram = GetProcAddress(nullptr, "mi_sample_light") != nullptr;
+  const unsigned long nullError = nullFindsProgram ? 0 : GetLastError();
+  std::printf("null module handle: GetProcAddress %s\n",
+              nullFindsProgram ? "finds this program's own export" : "fails");
+  const std::string dynload = "DYNLOAD: dl_handle null\n";
+  const std::string nullLookup =
+      nullFindsProgram ? "" : dlsymFailed("mi_sample_light", nullptr, nullError);
+
+  struct Case {
+    const char* what;
+    HMODULE handle;
+    std::string firstCall, secondCall;
+    int callsReachingProgram;  // of two shading calls, two light calls each when resolved
+  };
+  const Case cases[] = {
+      {"own module: resolved once, silently", self, "", "", 4},
+      {"module without the name: dlsym failed with ERROR_PROC_NOT_FOUND, again next call", kernel,
+       dlsymFailed("mi_sample_light", kernel, ERROR_PROC_NOT_FOUND),
+       dlsymFailed("mi_sample_light", kernel, ERROR_PROC_NOT_FOUND), 0},
+      // The library's own image lies above 4 GiB on x86-64; printed through
+      // %08x its handle would lose its upper digits.
+      {"module above 4 GiB without the name: the handle at full width", library_,
+       dlsymFailed("mi_sample_light", library_, ERROR_PROC_NOT_FOUND),
+       dlsymFailed("mi_sample_light", library_, ERROR_PROC_NOT_FOUND), 0},
+      {"null handle: DYNLOAD warning, then the lookup all the same", nullptr, dynload + nullLookup,
+       nullFindsProgram ? "" : dynload + nullLookup, nullFindsProgram ? 4 : 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();
+    ASSERT_EQ(setModule_(c.handle), 0);
+    StderrCapture first;
+    const miColor once = shade();
+    EXPECT_EQ(first.finish(), c.firstCall);
+    StderrCapture second;
+    const miColor twice = shade();
+    EXPECT_EQ(second.finish(), c.secondCall);
+    EXPECT_EQ(script.sampleLightCalls, c.callsReachingProgram);
+
+    // An unresolved light has no samples; a resolved one gives its colour.
+    const bool lit = c.callsReachingProgram > 0;
+    for (const miColor& r : {once, twice}) {
+      EXPECT_NEAR(r.r, lit ? expectedDiffuse(1.0, 0.5) : 0.0, kTolerance);
+      EXPECT_NEAR(r.g, lit ? expectedDiffuse(0.5, 0.25) : 0.0, kTolerance);
+      EXPECT_NEAR(r.b, lit ? expectedDiffuse(0.25, 1.0) : 0.0, kTolerance);
+      EXPECT_EQ(r.a, 1.0f);
+    }
+  }
+}
+
+TEST_F(ShaderLibrary, NewModuleHandleEmptiesTheTable) {
+  ASSERT_EQ(setModule_(GetModuleHandleA(nullptr)), 0);
+  StderrCapture resolved;
+  shade();
+  EXPECT_EQ(resolved.finish(), "");
+  EXPECT_EQ(script.sampleLightCalls, 2);
+
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  ASSERT_EQ(setModule_(kernel), 0);
+  StderrCapture emptied;
+  shade();
+  EXPECT_EQ(emptied.finish(), dlsymFailed("mi_sample_light", kernel, ERROR_PROC_NOT_FOUND));
+  EXPECT_EQ(script.sampleLightCalls, 2);
+}
+
+// A driven colour and the irradiance term: all three renderer functions are
+// reached through GetProcAddress, each with the state the shader owes it.
+TEST_F(ShaderLibrary, ResolvedStubsForwardToTheRenderer) {
+  ASSERT_EQ(setModule_(GetModuleHandleA(nullptr)), 0);
+  ShaderParams& p = block_.params;
+  p.color = {9.0f, 9.0f, 9.0f, 9.0f};  // driven: the stored value must not be used
+  record_.ghost_offs = static_cast<int>(offsetof(ShaderRecordBlock, ghost));
+  const miTag checker = 3;
+  std::memcpy(block_.ghost + offsetof(ShaderParams, color), &checker, sizeof checker);
+  script.drivenColor = {0.5f, 0.25f, 1.0f, 1.0f};
+  p.ambientColor = {0.1f, 0.2f, 0.3f, 0.0f};
+  p.incandescence = {0.01f, 0.02f, 0.03f, 0.0f};
+  p.irradiance = miTRUE;
+  p.irradianceColor = {1.0f, 2.0f, 0.5f, 0.0f};
+  script.irradiance = {1.0f, 2.0f, 4.0f, 1.0f};
+
+  StderrCapture messages;
+  const miColor r = shade();
+  EXPECT_EQ(messages.finish(), "");
+
+  EXPECT_EQ(script.phenEvalCalls, 1);
+  EXPECT_EQ(script.phenEvalState, &state_);
+  EXPECT_EQ(script.phenEvalParam, &p.color);
+  EXPECT_EQ(script.sampleLightCalls, 2);
+  EXPECT_EQ(script.irradianceCalls, 1);
+  EXPECT_NE(script.irradianceState, &state_);
+  EXPECT_EQ(script.irradianceNormal.z, 1.0f);
+
+  const double surface[] = {0.5, 0.25, 1.0}, light[] = {1.0, 0.5, 0.25};
+  const double ambient[] = {0.1, 0.2, 0.3}, glow[] = {0.01, 0.02, 0.03};
+  const double tint[] = {1.0, 2.0, 0.5}, irradiance[] = {1.0, 2.0, 4.0};
+  const float got[] = {r.r, r.g, r.b};
+  for (int i = 0; i < 3; ++i) {
+    const double want = expectedDiffuse(light[i], surface[i]) + float(ambient[i]) * surface[i] +
+                        float(glow[i]) + irradiance[i] * surface[i] * tint[i] / kPi;
+    EXPECT_NEAR(got[i], want, kTolerance) << "component " << i;
+  }
+  EXPECT_EQ(r.a, 1.0f);
+}
+
+// ---------------------------------------------------------------------------
+// The Maya plug-in, through the stand-in host's loader.
+
+// Maya loads a plug-in by its full path, found on its plug-in path; the
+// build puts the plug-in beside this program.
+std::string pluginPath() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string program(path, length);
+  return program.substr(0, program.find_last_of("\\/") + 1) + "mattora.mll";
+}
+
+TEST(MayaPlugin, LoadRegistersTheNodeAndUnloadRemovesIt) {
+  mayahost::clearCommandLog();
+  std::string error;
+  std::unique_ptr<mayahost::Plugin> plugin = mayahost::Plugin::load(pluginPath(), &error);
+  ASSERT_TRUE(plugin) << error;
+  EXPECT_EQ(plugin->apiVersion(), "800");
+  EXPECT_EQ(plugin->vendor(), "Orrin : Halvane");
+  EXPECT_EQ(plugin->version(), "1.0");
+  EXPECT_EQ(plugin->initializeStatus(), MStatus::kSuccess);
+
+  const std::optional<mayahost::NodeType> type = mayahost::findType("mattora");
+  ASSERT_TRUE(type);
+  EXPECT_EQ(type->id(), 0x84042u);
+  EXPECT_EQ(type->kind(), MPxNode::kDependNode);
+  EXPECT_EQ(type->classification(), std::optional<std::string>("shader/surface"));
+  EXPECT_EQ(type->attributes().size(), 12u);
+
+  ASSERT_TRUE(plugin->unload(&error)) << error;
+  EXPECT_EQ(plugin->uninitializeStatus(), MStatus::kSuccess);
+  EXPECT_FALSE(mayahost::findType("mattora"));
+  const std::vector<mayahost::Command> commands = mayahost::commandLog();
+  ASSERT_EQ(commands.size(), 2u);
+  EXPECT_EQ(commands[0].text, commands[1].text);
+}
+
+// The sample the shader library test shades, as Maya's renderer hands it to
+// the node: the same closed form, through the other deliverable.
+TEST(MayaPlugin, NodeShadesTheSampleTheShaderLibraryShades) {
+  std::string error;
+  std::unique_ptr<mayahost::Plugin> plugin = mayahost::Plugin::load(pluginPath(), &error);
+  ASSERT_TRUE(plugin) << error;
+  const std::optional<mayahost::NodeType> type = mayahost::findType("mattora");
+  ASSERT_TRUE(type);
+  {
+    std::unique_ptr<mayahost::Node> node = mayahost::Node::create(*type, &error);
+    ASSERT_TRUE(node) << error;
+    EXPECT_TRUE(node->isMPSafe());
+    std::unique_ptr<mayahost::DataBlock> block = node->newDataBlock();
+    auto attr = [&](const char* name) { return type->attribute(name); };
+    EXPECT_TRUE(block->setVector(attr("color"), 0.5f, 0.25f, 1.0f));
+    EXPECT_TRUE(block->setFloat(attr("diffuse"), 0.75f));
+    EXPECT_TRUE(block->setFloat(attr("roughness"), 0.5f));
+    EXPECT_TRUE(block->setVector(attr("normalCamera"), 0.0f, 0.0f, 1.0f));
+    EXPECT_TRUE(block->setVector(attr("rayDirection"), 0.0f, 0.0f, -1.0f));
+    EXPECT_TRUE(block->setElementCount(attr("lightDataArray"), 1));
+    EXPECT_TRUE(block->setVector(attr("lightDirection"), 0.6f, 0.0f, 0.8f, 0));
+    EXPECT_TRUE(block->setVector(attr("lightIntensity"), 1.0f, 0.5f, 0.25f, 0));
+    EXPECT_TRUE(block->setBool(attr("lightAmbient"), false, 0));
+    EXPECT_TRUE(block->setBool(attr("lightDiffuse"), true, 0));
+    ASSERT_EQ(block->request(attr("outColor")), MStatus::kSuccess);
+    const mayahost::Float3 c = block->getVector(attr("outColor"));
+    const double A = modelA(0.5);
+    EXPECT_NEAR(c.x, 0.5 * 1.0 * A * 0.8 * 0.75, kTolerance);
+    EXPECT_NEAR(c.y, 0.25 * 0.5 * A * 0.8 * 0.75, kTolerance);
+    EXPECT_NEAR(c.z, 1.0 * 0.25 * A * 0.8 * 0.75, kTolerance);
+  }
+  ASSERT_TRUE(plugin->unload(&error)) << error;
+}
+
+}  // namespace
