@@ -1,12 +1,17 @@
 // What the preview renderer itself spends per camera sample (eye ray, sphere
 // row intersection), against the control of shading those same hits with
 // the reflectance term under the default lights. A small ratio means the
-// summary's samples per second measure the host, not the renderer.
+// summary's samples per second measure the host, not the renderer. Then what
+// each host path costs per sample against the same control: the price of
+// going through the host (data block, render state, parameter evaluation).
 #include "core/orenNayar.h"
+#include "preview/hosts.h"
 #include "preview/render.h"
 #include "preview/scene.h"
 #include "ratioReporter.h"
 
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -78,11 +83,42 @@ void BM_ShadeSampleControl(benchmark::State& state) {
   }
 }
 
+void shadeThrough(benchmark::State& state, preview::Host host) {
+  preview::Options options;
+  options.host = host;
+  options.mayaPlugin = MATTORA_PLUGIN_PATH;
+  options.mentalrayLibrary = VELA_MATTORA_LIBRARY;
+  std::vector<std::unique_ptr<preview::ShadingBackend>> backends;
+  std::string error;
+  if (!preview::makeBackends(options, backends, error) || !backends[0]->prepare(scene(), error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  const std::unique_ptr<preview::ThreadShader> shader = backends[0]->forThread();
+  const Samples& all = samples();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const preview::Rgb c = shader->shade(all.hits[i]);
+    benchmark::DoNotOptimize(c);
+    if (++i == all.hits.size()) i = 0;
+  }
+}
+
+void BM_ShadeThroughMaya(benchmark::State& state) { shadeThrough(state, preview::Host::Maya); }
+void BM_ShadeThroughMentalray(benchmark::State& state) {
+  shadeThrough(state, preview::Host::Mentalray);
+}
+
 BENCHMARK(BM_TraceSample);
 BENCHMARK(BM_ShadeSampleControl);
+BENCHMARK(BM_ShadeThroughMaya);
+BENCHMARK(BM_ShadeThroughMentalray);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  return bench::runWithRatios(argc, argv, {{"BM_TraceSample", "BM_ShadeSampleControl"}});
+  return bench::runWithRatios(argc, argv,
+                              {{"BM_TraceSample", "BM_ShadeSampleControl"},
+                               {"BM_ShadeThroughMaya", "BM_ShadeSampleControl"},
+                               {"BM_ShadeThroughMentalray", "BM_ShadeSampleControl"}});
 }

@@ -9,22 +9,9 @@ namespace preview {
 bool makeBackends(const Options& options, std::vector<std::unique_ptr<ShadingBackend>>& backends,
                   std::string& error) {
   backends.clear();
-  if (options.host != Host::Mentalray) {
-#ifdef MATTORA_PREVIEW_WITH_MAYA
-    backends.push_back(makeMayaBackend(options));
-#else
-    error = "the maya host is not part of this build";
-    return false;
-#endif
-  }
-  if (options.host != Host::Maya) {
-#ifdef MATTORA_PREVIEW_WITH_MENTALRAY
-    backends.push_back(makeMentalrayBackend(options));
-#else
-    error = "the mentalray host is not part of this build";
-    return false;
-#endif
-  }
+  error.clear();
+  if (options.host != Host::Mentalray) backends.push_back(makeMayaBackend(options));
+  if (options.host != Host::Maya) backends.push_back(makeMentalrayBackend(options));
   return true;
 }
 
@@ -41,6 +28,27 @@ std::string executableDirectory() {
   const std::string exe(path, static_cast<size_t>(length));
   const size_t slash = exe.rfind('/');
   return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+}
+
+namespace {
+
+// The build passes each plug-in file's path relative to the executable's
+// folder, so the program keeps working when the build tree moves.
+std::string besideExecutable(const char* relative) {
+  const std::string dir = executableDirectory();
+  return dir.empty() ? std::string(relative) : dir + "/" + relative;
+}
+
+}  // namespace
+
+std::string mayaPluginPath(const Options& options) {
+  if (!options.mayaPlugin.empty()) return options.mayaPlugin;
+  return besideExecutable(MATTORA_PREVIEW_MAYA_PLUGIN);
+}
+
+std::string mentalrayLibraryPath(const Options& options) {
+  if (!options.mentalrayLibrary.empty()) return options.mentalrayLibrary;
+  return besideExecutable(MATTORA_PREVIEW_MENTALRAY_LIBRARY);
 }
 
 }  // namespace preview

@@ -155,7 +155,8 @@ ParseResult parseOptions(const std::vector<std::string>& args) {
     const bool takesValue = name == "--host" || name == "--roughness" || name == "--color" ||
                             name == "--diffuse" || name == "--translucence" || name == "--lights" ||
                             name == "--size" || name == "--spp" || name == "--threads" ||
-                            name == "--output";
+                            name == "--output" || name == "--maya-plugin" ||
+                            name == "--mentalray-library";
     if (!takesValue) {
       if (name.compare(0, 1, "-") == 0) return fail("unknown option " + quoted(name));
       return fail("unexpected argument " + quoted(name));
@@ -185,7 +186,12 @@ ParseResult parseOptions(const std::vector<std::string>& args) {
       error = parseCount(name, value, kMaxSamplesPerPixel, o.samplesPerPixel);
     else if (name == "--threads")
       error = parseCount(name, value, kMaxThreads, o.threads);
-    else
+    else if (name == "--maya-plugin" || name == "--mentalray-library") {
+      if (value.empty())
+        error = name + " needs a file path";
+      else
+        (name == "--maya-plugin" ? o.mayaPlugin : o.mentalrayLibrary) = value;
+    } else
       error = parseOutput(value, o.output);
     if (!error.empty()) return fail(error);
   }
@@ -215,6 +221,11 @@ std::string helpText() {
          "  --output PATH               the PNG to write (default: mattora-preview.png)\n"
          "  --irradiance                mental ray only: add the renderer's irradiance term\n"
          "  --texture                   mental ray only: drive the colour by a checker\n"
+         "  --maya-plugin FILE          the mattora plug-in to load (default: the one built\n"
+         "                              with this program)\n"
+         "  --mentalray-library FILE    the vela_mattora library to load, with the\n"
+         "                              vela_mattora.mi beside it (default: the one built\n"
+         "                              with this program)\n"
          "  --help                      show this text and exit\n"
          "\n"
          "Values may also follow an '=' (--size=320x80). The summary line goes to standard\n"

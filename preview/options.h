@@ -22,6 +22,9 @@ struct Options {
   int samplesPerPixel = 4;
   int threads = 0;  // 0: one per core
   std::string output = "mattora-preview.png";
+  // The plug-in files; empty: the ones the build put next to this program.
+  std::string mayaPlugin;
+  std::string mentalrayLibrary;  // its vela_mattora.mi is read from the same folder
   // Honoured by the mental ray path only.
   bool irradiance = false;
   bool texture = false;

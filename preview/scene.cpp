@@ -20,25 +20,10 @@ constexpr float kFramePadding = 1.3f;
 }  // namespace
 
 LightSample sampleLight(const Light& light, const Vec3& point, int index) {
-  switch (light.kind) {
-    case LightKind::Directional:
-      return LightSample{light.direction, light.color};
-    case LightKind::Point: {
-      const Vec3 d{light.position.x - point.x, light.position.y - point.y,
-                   light.position.z - point.z};
-      return LightSample{normalizedOrZero(d), light.color};
-    }
-    case LightKind::Rect: {
-      const int side = std::max(1, static_cast<int>(std::lround(std::sqrt(light.samples))));
-      const float u = (static_cast<float>(index % side) + 0.5f) / static_cast<float>(side);
-      const float v = (static_cast<float>(index / side) + 0.5f) / static_cast<float>(side);
-      const Vec3 d{light.position.x + light.edgeU.x * u + light.edgeV.x * v - point.x,
-                   light.position.y + light.edgeU.y * u + light.edgeV.y * v - point.y,
-                   light.position.z + light.edgeU.z * u + light.edgeV.z * v - point.z};
-      return LightSample{normalizedOrZero(d), light.color};
-    }
-  }
-  return LightSample{Vec3{0.0f, 0.0f, 0.0f}, Rgb{0.0f, 0.0f, 0.0f}};
+  miColor color;
+  miVector toLight;
+  mrhost::lightSample(light, miVector{point.x, point.y, point.z}, index, &color, &toLight);
+  return LightSample{Vec3{toLight.x, toLight.y, toLight.z}, Rgb{color.r, color.g, color.b}};
 }
 
 bool lightPresetFromName(const std::string& name, LightPreset& preset) {
@@ -67,18 +52,18 @@ const char* lightPresetName(LightPreset preset) {
 }
 
 std::vector<Light> presetLights(LightPreset preset) {
-  const Vec3 none{0.0f, 0.0f, 0.0f};
   // Just above and left of the camera: lit nearly along the view, where a
   // rough surface looks flattest.
-  const Light key{
-      LightKind::Point, Vec3{-1.0f, 1.5f, 0.0f}, none, none, none, Rgb{1.0f, 1.0f, 1.0f}, 1};
+  const Light key =
+      mrhost::pointLight(miColor{1.0f, 1.0f, 1.0f, 1.0f}, miVector{-1.0f, 1.5f, 0.0f});
   // From the right, a little above and in front: it rakes across the right
   // halves, where a rough surface departs most from Lambert.
-  const Light side{LightKind::Directional, none, Vec3{0.8f, 0.36f, 0.48f}, none, none,
-                   Rgb{0.6f, 0.55f, 0.5f}, 1};
-  // A 6 x 4 panel above the row, facing down.
-  const Light area{LightKind::Rect,         Vec3{-3.0f, 6.0f, -7.0f}, none, Vec3{6.0f, 0.0f, 0.0f},
-                   Vec3{0.0f, 0.0f, -4.0f}, Rgb{0.5f, 0.5f, 0.55f},   16};
+  const Light side =
+      mrhost::directionalLight(miColor{0.6f, 0.55f, 0.5f, 1.0f}, miVector{-0.8f, -0.36f, -0.48f});
+  // A 6 x 4 panel above the row, facing down, sampled on a 4 x 4 grid.
+  const Light area =
+      mrhost::rectangleLight(miColor{0.5f, 0.5f, 0.55f, 1.0f}, miVector{0.0f, 6.0f, -9.0f},
+                             miVector{6.0f, 0.0f, 0.0f}, miVector{0.0f, 0.0f, -4.0f}, 4, 4);
   switch (preset) {
     case LightPreset::Key:
       return {key};

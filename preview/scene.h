@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/orenNayar.h"
+#include "hosts/mentalray/scene.h"
 
 #include <string>
 #include <vector>
@@ -26,30 +27,23 @@ struct Sphere {
   Material material;
 };
 
-enum class LightKind { Point, Directional, Rect };
-
-// Plain data, read by both host adapters so that both hosts see the same
-// lights. Each light is one or more samples of equal colour; a host that
-// averages the samples of a light (mental ray) and one that receives every
-// sample as a light of its own at colour / samples (Maya) then agree.
-struct Light {
-  LightKind kind;
-  Vec3 position;   // Point: the light; Rect: one corner
-  Vec3 direction;  // Directional: unit vector toward the light
-  Vec3 edgeU;      // Rect: the two edges from the corner
-  Vec3 edgeV;
-  Rgb color;
-  int samples;  // Rect: a square number, sampled on a regular grid; otherwise 1
-};
+// The lights are the stand-in mental ray renderer's own, so that both host
+// paths see exactly the samples its mi_sample_light reports: the mental ray
+// shader averages the samples of each light, and the Maya path hands the node
+// every sample as a light of its own at colour / samples.
+using Light = mrhost::Light;
+using LightKind = mrhost::LightKind;
 
 struct LightSample {
   Vec3 toLight;  // unit direction from the shaded point toward the sample
   Rgb color;
 };
 
-// Sample `index` (0 <= index < light.samples) of `light` seen from `point`.
-// A point that coincides with the sample gets a zero direction, which every
-// shader treats as a light on the horizon.
+using mrhost::lightSampleCount;
+
+// Sample `index` (0 <= index < lightSampleCount(light)) of `light` seen from
+// `point`. A point that coincides with the sample gets a zero direction,
+// which every shader treats as a light on the horizon.
 LightSample sampleLight(const Light& light, const Vec3& point, int index);
 
 enum class LightPreset { Key, Side, Studio, Area };

@@ -87,6 +87,14 @@ TEST(Options, AcceptedValues) {
       {"mental ray extras",
        {"--irradiance", "--texture"},
        [](const Options& o) { return o.irradiance && o.texture; }},
+      {"plug-in files chosen",
+       {"--maya-plugin", "a/mattora.so", "--mentalray-library=b/vela_mattora.so"},
+       [](const Options& o) {
+         return o.mayaPlugin == "a/mattora.so" && o.mentalrayLibrary == "b/vela_mattora.so";
+       }},
+      {"plug-in files built with the program unless chosen",
+       {},
+       [](const Options& o) { return o.mayaPlugin.empty() && o.mentalrayLibrary.empty(); }},
   };
   for (const Case& c : cases) {
     const ParseResult r = parseOptions(c.args);
@@ -144,6 +152,10 @@ TEST(Options, RefusedValuesNameTheProblem) {
       {"output not a PNG", {"--output", "picture.exr"}, "--output 'picture.exr'"},
       {"output only an extension", {"--output", ".png"}, "--output '.png'"},
       {"output a folder", {"--output", "out/.png"}, "--output 'out/.png'"},
+      {"empty Maya plug-in path", {"--maya-plugin="}, "--maya-plugin needs a file path"},
+      {"empty shader library path",
+       {"--mentalray-library", ""},
+       "--mentalray-library needs a file path"},
   };
   for (const Case& c : cases) {
     const ParseResult r = parseOptions(c.args);

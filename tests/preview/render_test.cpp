@@ -1,5 +1,6 @@
 #include "preview/render.h"
 
+#include "referenceGeometry.h"
 #include "testBackend.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +11,6 @@
 #include <vector>
 
 using preview::Camera;
-using preview::Light;
-using preview::LightKind;
 using preview::LightPreset;
 using preview::LinearImage;
 using preview::RenderSettings;
@@ -22,60 +21,14 @@ using preview::Vec3;
 
 namespace {
 
+using previewtest::dot3;
+using previewtest::modelA;
+using previewtest::modelB;
+using previewtest::Reference;
+using previewtest::referenceHit;
+
 constexpr float kGrey = 0.5f;
 constexpr float kDiffuse = 0.8f;
-
-// Geometry of the centre ray of pixel (x, y), in double precision.
-struct Reference {
-  bool hit = false;
-  bool nearSilhouette = false;
-  int sphere = -1;
-  double point[3], normal[3], view[3];
-};
-
-Reference referenceHit(const Scene& scene, int x, int y) {
-  const Camera& c = scene.camera;
-  double d[3] = {(2.0 * (x + 0.5) / c.width - 1.0) * c.halfWidth,
-                 (1.0 - 2.0 * (y + 0.5) / c.height) * c.halfHeight, -1.0};
-  const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-  for (double& v : d) v /= length;
-  Reference r;
-  double nearest = INFINITY;
-  for (size_t i = 0; i < scene.spheres.size(); ++i) {
-    const Sphere& s = scene.spheres[i];
-    const double b = d[0] * s.center.x + d[1] * s.center.y + d[2] * s.center.z;
-    const double cc = double(s.center.x) * s.center.x + double(s.center.y) * s.center.y +
-                      double(s.center.z) * s.center.z - double(s.radius) * s.radius;
-    const double disc = b * b - cc;
-    // Within this margin of the silhouette float rounding may decide the hit.
-    if (std::fabs(disc) < 1e-3) r.nearSilhouette = true;
-    if (disc < 0) continue;
-    const double t = b - std::sqrt(disc);
-    if (t <= 0 || t >= nearest) continue;
-    nearest = t;
-    r.hit = true;
-    r.sphere = static_cast<int>(i);
-    for (int k = 0; k < 3; ++k) {
-      r.point[k] = t * d[k];
-      r.view[k] = -d[k];
-    }
-    const double center[3] = {s.center.x, s.center.y, s.center.z};
-    for (int k = 0; k < 3; ++k) r.normal[k] = (r.point[k] - center[k]) / s.radius;
-  }
-  return r;
-}
-
-double dot3(const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-
-// The model's A and B from the single-precision constants, in double.
-double modelA(float sigma) {
-  const double s = float(sigma * sigma);
-  return 1.0 - 0.5 * s / (s + double(0.33f));
-}
-double modelB(float sigma) {
-  const double s = float(sigma * sigma);
-  return double(0.45f) * s / (s + double(0.09f));
-}
 
 Scene rowScene(LightPreset preset) {
   return preview::makeScene(48, 16, {0.0f, 0.25f, 0.5f, 1.0f}, {kGrey, kGrey, kGrey}, kDiffuse,
@@ -96,8 +49,7 @@ LinearImage render(const Scene& scene, int spp, int threads, RenderStats* stats 
 // 1 and theta_i = theta_r: f = cos t (A + B sin t tan t) = A cos t + B sin^2 t.
 TEST(Render, SpheresLitFromTheCameraMatchTheClosedForm) {
   Scene scene = rowScene(LightPreset::Key);
-  const Vec3 none{0, 0, 0};
-  scene.lights = {Light{LightKind::Point, none, none, none, none, {1, 1, 1}, 1}};
+  scene.lights = {mrhost::pointLight(miColor{1, 1, 1, 1}, miVector{0, 0, 0})};
   const LinearImage image = render(scene, 1, 3);
 
   std::vector<int> checked(scene.spheres.size(), 0);
@@ -127,7 +79,7 @@ TEST(Render, CentrePixelsUnderTheKeyLightAtRoughnessZeroAreLambert) {
   Scene scene = preview::makeScene(48, 16, {0.0f, 0.0f, 0.0f, 0.0f}, {kGrey, kGrey, kGrey},
                                    kDiffuse, 0.0f, LightPreset::Key);
   const LinearImage image = render(scene, 1, 2);
-  const Vec3 key = scene.lights[0].position;
+  const miVector key = scene.lights[0].position;
   for (size_t i = 0; i < scene.spheres.size(); ++i) {
     const Sphere& s = scene.spheres[i];
     const Camera& c = scene.camera;

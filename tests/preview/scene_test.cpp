@@ -149,11 +149,12 @@ TEST(Scene, RowOfSpheresFitsTheFrameAtAnyAspect) {
 
 TEST(Lights, SamplesPointTowardTheLight) {
   const Vec3 none{0, 0, 0};
-  const Light point{LightKind::Point, Vec3{0, 3, 4}, none, none, none, {1, 1, 1}, 1};
-  const Light sun{LightKind::Directional, none, Vec3{0.6f, 0.8f, 0}, none, none, {1, 1, 1}, 1};
+  const Light point = mrhost::pointLight(miColor{1, 1, 1, 1}, miVector{0, 3, 4});
+  // Its light travels along -(0.6, 0.8, 0), so it lies toward (0.6, 0.8, 0).
+  const Light sun = mrhost::directionalLight(miColor{1, 1, 1, 1}, miVector{-0.6f, -0.8f, 0});
   // A 2 x 2 panel at z = 1 over the origin corner, sampled at its four cell centres.
-  const Light panel{LightKind::Rect, Vec3{0, 0, 1},    none, Vec3{2, 0, 0},
-                    Vec3{0, 2, 0},   {0.5f, 0.25f, 1}, 4};
+  const Light panel = mrhost::rectangleLight(miColor{0.5f, 0.25f, 1, 1}, miVector{1, 1, 1},
+                                             miVector{2, 0, 0}, miVector{0, 2, 0}, 2, 2);
   struct Case {
     const char* name;
     const Light& light;
@@ -197,12 +198,11 @@ TEST(Lights, PresetsAreNamedAndHoldWhatTheirNamesSay) {
     ASSERT_EQ(lights.size(), c.count) << c.name;
     bool hasArea = false;
     for (const Light& light : lights) {
-      if (light.kind == LightKind::Rect) {
+      if (light.kind == LightKind::Rectangle) {
         hasArea = true;
-        const int side = static_cast<int>(std::lround(std::sqrt(light.samples)));
-        EXPECT_EQ(side * side, light.samples) << c.name << ": a square sample grid";
+        EXPECT_EQ(preview::lightSampleCount(light), 16) << c.name << ": a 4 x 4 sample grid";
       } else {
-        EXPECT_EQ(light.samples, 1) << c.name;
+        EXPECT_EQ(preview::lightSampleCount(light), 1) << c.name;
       }
     }
     EXPECT_EQ(hasArea, c.hasArea) << c.name;
@@ -212,7 +212,9 @@ TEST(Lights, PresetsAreNamedAndHoldWhatTheirNamesSay) {
   // The key light sits beside the camera, where the flattening shows best.
   const Light key = preview::presetLights(LightPreset::Key)[0];
   ASSERT_EQ(key.kind, LightKind::Point);
-  EXPECT_LT(std::sqrt(orennayar::dot(key.position, key.position)), 2.0f);
+  const miVector& p = key.position;
+  EXPECT_LT(std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z), 2.0f);
+  EXPECT_LT(std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z), 2.0f);
 }
 
 }  // namespace

@@ -20,13 +20,14 @@ class DirectShader : public preview::ThreadShader {
     preview::Rgb sum{0.0f, 0.0f, 0.0f};
     for (const preview::Light& light : scene_.lights) {
       preview::Rgb lightSum{0.0f, 0.0f, 0.0f};
-      for (int s = 0; s < light.samples; ++s) {
+      const int samples = preview::lightSampleCount(light);
+      for (int s = 0; s < samples; ++s) {
         const preview::LightSample sample = preview::sampleLight(light, hit.point, s);
         const preview::Rgb c = orennayar::reflectanceColor(
             V, hit.normal, sample.toLight, sample.color, m.color, m.roughness, m.diffuse);
         lightSum = preview::Rgb{lightSum.r + c.r, lightSum.g + c.g, lightSum.b + c.b};
       }
-      const float n = static_cast<float>(light.samples);
+      const float n = static_cast<float>(samples);
       sum = preview::Rgb{sum.r + lightSum.r / n, sum.g + lightSum.g / n, sum.b + lightSum.b / n};
     }
     return sum;
