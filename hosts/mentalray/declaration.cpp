@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "hosts/mentalray/error.h"
@@ -157,6 +158,10 @@ class Parser {
     char* end = nullptr;
     const double value = std::strtod(token_.text.c_str(), &end);
     if (*end != '\0' || !std::isfinite(value)) fail("'" + token_.text + "' is not a number");
+    // Every number read here fills a float field, and converting a double
+    // beyond the float range is undefined.
+    if (std::fabs(value) > std::numeric_limits<float>::max())
+      fail("'" + token_.text + "' is beyond the range of a float");
     advance();
     return value;
   }

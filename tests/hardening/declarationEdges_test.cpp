@@ -3,9 +3,12 @@
 // numbers beyond what the float fields they fill can hold.
 #include "hosts/mentalray/declaration.h"
 #include "hosts/mentalray/error.h"
+#include "hosts/mentalray/shaderInstance.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -65,6 +68,41 @@ TEST(DeclarationEdges, NamesOutsideAsciiAreKeptWhole) {
   EXPECT_EQ(decls[0].params[0].name,
             "gr\xc3\xb6\xc3\x9f"
             "e");
+}
+
+TEST(DeclarationEdges, DefaultsBeyondTheFloatRangeAreRefused) {
+  struct Case {
+    std::string what, text, message;
+  };
+  const std::vector<Case> cases = {
+      {"scalar", "declare shader color \"x\" ( scalar \"s\" default 1e39 ) end declare",
+       "edge.mi:1: '1e39' is beyond the range of a float"},
+      {"colour component",
+       "declare shader color \"x\" ( color \"c\" default 0 0 -1e300 ) end declare",
+       "edge.mi:1: '-1e300' is beyond the range of a float"},
+      {"vector component",
+       "declare shader color \"x\" ( vector \"v\" default 3.5e38 0 0 ) end declare",
+       "edge.mi:1: '3.5e38' is beyond the range of a float"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(errorFor(c.text), c.message) << c.what;
+}
+
+TEST(DeclarationEdges, DefaultsAtTheEdgesOfTheFloatRangeFillTheBlock) {
+  const std::vector<mrhost::ShaderDecl> decls = mrhost::parseDeclarations(
+      "declare shader color \"x\" ( scalar \"top\" default 3.4028234663852886e38,\n"
+      "  scalar \"bottom\" default -3.4028234663852886e38, scalar \"tiny\" default 1e-300 )\n"
+      "end declare",
+      "edge.mi");
+  mrhost::ShaderInstance instance(decls.at(0));
+  auto field = [&](const char* name) {
+    float value;
+    std::memcpy(&value, static_cast<const char*>(instance.parameters()) + instance.offsetOf(name),
+                sizeof value);
+    return value;
+  };
+  EXPECT_EQ(field("top"), std::numeric_limits<float>::max());
+  EXPECT_EQ(field("bottom"), -std::numeric_limits<float>::max());
+  EXPECT_EQ(field("tiny"), 0.0f);
 }
 
 }  // namespace
