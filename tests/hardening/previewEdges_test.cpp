@@ -1,6 +1,6 @@
-// mattora-preview given a shader library whose declaration does not fit it:
-// one line on stderr naming the problem, exit code 1, nothing on stdout and
-// no picture, whole or partial.
+// mattora-preview given a shader library whose declaration does not fit it,
+// and file names no terminal line can hold: one line on stderr naming the
+// problem, exit code 1, nothing on stdout and no picture, whole or partial.
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -96,6 +96,8 @@ TEST_F(PreviewEdges, DeclarationsThatDoNotFitTheLibraryGiveOneLineAndExitCodeOne
        "vela_mattora.mi:1: unexpected character '\\x7f'"},
       {"empty declaration", libraryWithDeclaration("empty", ""),
        "no shader \"vela_mattora\" is declared"},
+      {"shader library path holding a line break", (dir_ / "two\nlines.so").string(),
+       "no such file"},
   };
   for (const Case& c : cases) {
     const Outcome r = run({"--host", "mentalray", "--mentalray-library", c.library});
@@ -106,6 +108,14 @@ TEST_F(PreviewEdges, DeclarationsThatDoNotFitTheLibraryGiveOneLineAndExitCodeOne
     EXPECT_EQ(r.out, "") << c.what;
     EXPECT_TRUE(fs::is_empty(dir_ / "work")) << c.what << ": something was written";
   }
+}
+
+TEST_F(PreviewEdges, MayaPluginPathHoldingALineBreakGivesOneLine) {
+  const Outcome r = run({"--host", "maya", "--maya-plugin", (dir_ / "two\nlines.so").string()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_NE(r.err.find("no such file"), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::is_empty(dir_ / "work"));
 }
 
 }  // namespace
