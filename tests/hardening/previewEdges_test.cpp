@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -116,6 +117,17 @@ TEST_F(PreviewEdges, MayaPluginPathHoldingALineBreakGivesOneLine) {
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   EXPECT_NE(r.err.find("no such file"), std::string::npos) << r.err;
   EXPECT_TRUE(fs::is_empty(dir_ / "work"));
+}
+
+// Under the tsan preset a data race in either deliverable, either stand-in
+// host or the renderer's threads makes the program exit 66 with a report.
+TEST_F(PreviewEdges, ThreadedRenderThroughBothHostsIsCleanAndComplete) {
+  const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
+  const Outcome r = run({"--host", "both", "--threads", std::to_string(2 * cores), "--irradiance",
+                         "--texture", "--lights", "studio"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(fs::is_regular_file(dir_ / "work" / "picture.png"));
 }
 
 }  // namespace
