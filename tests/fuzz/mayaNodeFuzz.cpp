@@ -26,7 +26,7 @@ using mayahost::Float3;
 
 constexpr int kMaxLights = 12;
 
-struct Node {
+struct LoadedNode {
   std::unique_ptr<mayahost::Plugin> plugin;
   std::unique_ptr<mayahost::Node> node;
   Attribute color, transparency, ambientColor, incandescence, diffuse, translucence, roughness,
@@ -38,9 +38,9 @@ struct Node {
 
 // Loaded once for the whole run: libFuzzer keeps coverage counters of every
 // library it has seen, so the plug-in must stay mapped.
-const Node& node() {
-  static const Node loaded = [] {
-    Node n;
+const LoadedNode& node() {
+  static const LoadedNode loaded = [] {
+    LoadedNode n;
     std::string error;
     n.plugin = mayahost::Plugin::load(MATTORA_PLUGIN, &error);
     if (!n.plugin) {
@@ -50,6 +50,7 @@ const Node& node() {
     const auto type = mayahost::findType("mattora");
     if (!type) std::abort();
     n.node = mayahost::Node::create(*type);
+    if (!n.node) std::abort();
     auto a = [&](const char* name) {
       const Attribute attribute = type->attribute(name);
       if (!attribute) {
@@ -164,7 +165,7 @@ void set(DataBlock& block, Attribute a, const Float3& v, unsigned element = 0) {
 
 // Computes the case's plug and checks what compute promises; the colour.
 Float3 evaluate(const Case& c) {
-  const Node& n = node();
+  const LoadedNode& n = node();
   const std::unique_ptr<DataBlock> block = n.node->newDataBlock();
   set(*block, n.color, c.color);
   set(*block, n.transparency, c.transparency);
