@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 
 namespace orennayar {
 
@@ -23,6 +24,7 @@ inline float dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + 
 // which lies above pi/2; its tangent is then a huge negative number. Capping
 // the incident angle here keeps tan(beta) positive and finite.
 inline constexpr float kLargestAngleBelowHalfPi = 1.57079625f;
+inline constexpr float kLargestFloat = std::numeric_limits<float>::max();
 
 // The model, split so that what depends only on the normal, the viewer and
 // the roughness is computed once and shared by every light at the point.
@@ -30,7 +32,10 @@ inline constexpr float kLargestAngleBelowHalfPi = 1.57079625f;
 class OrenNayar {
  public:
   OrenNayar(const Vec3& N, const Vec3& V, float sigma) : N_(N) {
-    const float sigma2 = sigma * sigma;
+    // A roughness above ~1.8e19 squares to infinity and A, B to inf/inf = NaN;
+    // the largest float gives their limits 0.5 and 0.45 instead. A NaN passes.
+    const float sigmaSquared = sigma * sigma;
+    const float sigma2 = sigmaSquared > kLargestFloat ? kLargestFloat : sigmaSquared;
     A_ = 1.0f - 0.5f * sigma2 / (sigma2 + 0.33f);
     B_ = 0.45f * sigma2 / (sigma2 + 0.09f);
 
@@ -58,7 +63,11 @@ class OrenNayar {
     // is kept as written so every host rounds identically.
     const float alpha = thetaR_ > thetaI ? thetaR_ : thetaI;
     const float beta = thetaR_ > thetaI ? thetaI : thetaR_;
-    const float sinAlpha = std::sin(alpha);
+    // acosf(-1) is the float nearest pi, which lies above pi, so a view
+    // straight through the back of the surface has a slightly negative sine;
+    // times the huge tangent of a grazing light it pulled f below zero.
+    const float sinAlphaRounded = std::sin(alpha);
+    const float sinAlpha = sinAlphaRounded < 0.0f ? 0.0f : sinAlphaRounded;
     const float tanBeta = std::tan(beta);
     return (A_ + tanBeta * ((cosPhiDiff * B_) * sinAlpha)) * cosThetaI;
   }

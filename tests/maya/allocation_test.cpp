@@ -11,6 +11,21 @@
 #include "mayahost/host.h"
 #include "pluginFixture.h"
 
+// ThreadSanitizer's runtime defines the global operator new itself, so a
+// replacement cannot link there; gcc says so with __SANITIZE_THREAD__, clang
+// 14 only through __has_feature.
+#if defined(__SANITIZE_THREAD__)
+#define MATTORATEST_COUNTS_ALLOCATIONS 0
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define MATTORATEST_COUNTS_ALLOCATIONS 0
+#endif
+#endif
+#ifndef MATTORATEST_COUNTS_ALLOCATIONS
+#define MATTORATEST_COUNTS_ALLOCATIONS 1
+#endif
+
+#if MATTORATEST_COUNTS_ALLOCATIONS
 namespace {
 std::atomic<bool> gCounting{false};
 std::atomic<long> gAllocations{0};
@@ -27,12 +42,16 @@ void* operator new(std::size_t size) {
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 #pragma GCC diagnostic pop
+#endif
 
 namespace {
 
 using Allocation = mattoratest::LoadedPlugin;
 
 TEST_F(Allocation, PerSampleCallsAllocateNothing) {
+#if !MATTORATEST_COUNTS_ALLOCATIONS
+  GTEST_SKIP() << "ThreadSanitizer owns operator new; allocations are counted in the other builds";
+#else
   mayahost::DataBlock& b = newBlock();
   const auto normal = attr("normalCamera"), ray = attr("rayDirection");
   const auto lights = attr("lightDataArray"), dir = attr("lightDirection");
@@ -58,6 +77,7 @@ TEST_F(Allocation, PerSampleCallsAllocateNothing) {
   gCounting = false;
   EXPECT_EQ(gAllocations.load(), 0);
   EXPECT_TRUE(std::isfinite(sum));
+#endif
 }
 
 }  // namespace

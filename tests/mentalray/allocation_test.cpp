@@ -7,7 +7,14 @@
 
 #include "shadingFixture.h"
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// gcc names a sanitizer build with __SANITIZE_*__, clang (before 15) only
+// through __has_feature; under either the sanitizer owns malloc.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define MRTEST_UNDER_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || defined(MRTEST_UNDER_SANITIZER)
 #define MRTEST_COUNTS_ALLOCATIONS 0
 #elif defined(__GLIBC__)
 #define MRTEST_COUNTS_ALLOCATIONS 1
@@ -15,12 +22,12 @@
 #define MRTEST_COUNTS_ALLOCATIONS 0
 #endif
 
+#if MRTEST_COUNTS_ALLOCATIONS
 namespace {
 std::atomic<bool> counting{false};
 std::atomic<long> allocations{0};
 }  // namespace
 
-#if MRTEST_COUNTS_ALLOCATIONS
 // glibc's own entry points, which these replacements forward to.
 extern "C" void* __libc_malloc(std::size_t);
 extern "C" void* __libc_calloc(std::size_t, std::size_t);
