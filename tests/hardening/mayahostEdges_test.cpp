@@ -1,15 +1,13 @@
 // mayahost given files that are no Maya plug-in: one line on standard error
 // that names the file and the problem, a non-zero exit, nothing on standard
 // output and nothing written to disk.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
+#include "support/programRun.h"
+
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,17 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-  int exitCode;
-  std::string out, err;
-};
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testsupport::Outcome;
 
 std::vector<std::string> listing(const fs::path& dir) {
   std::vector<std::string> names;
@@ -40,31 +28,21 @@ std::vector<std::string> listing(const fs::path& dir) {
 class MayahostEdges : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/mattora-mayahost-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(scratch_.ok());
     fs::create_directory(dir_ / "inputs");
     std::ofstream(dir_ / "inputs" / "text.so") << "not a library\n";
     std::ofstream(dir_ / "inputs" / "empty.so");
     fs::create_directory(dir_ / "inputs" / "folder.so");
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   // Runs in a folder of its own, so anything written there shows.
   Outcome run(const std::string& plugin) {
     fs::create_directory(dir_ / "work");
-    const std::string command = "cd '" + (dir_ / "work").string() + "' && '" MAYAHOST_EXE "' '" +
-                                plugin + "' >'" + (dir_ / "out").string() + "' 2>'" +
-                                (dir_ / "err").string() + "'";
-    const int status = std::system(command.c_str());
-    Outcome r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir_ / "out"),
-              readFile(dir_ / "err")};
-    fs::remove(dir_ / "out");
-    fs::remove(dir_ / "err");
-    return r;
+    return testsupport::runProgram(MAYAHOST_EXE, {plugin}, dir_ / "work");
   }
 
-  fs::path dir_;
+  testsupport::ScratchDir scratch_{"mattora-mayahost"};
+  const fs::path& dir_ = scratch_.path();
 };
 
 TEST_F(MayahostEdges, FilesThatAreNoPluginGiveOneLineAndFail) {

@@ -1,15 +1,13 @@
 // mattora-preview given a shader library whose declaration does not fit it,
 // and file names no terminal line can hold: one line on stderr naming the
 // problem, exit code 1, nothing on stdout and no picture, whole or partial.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
+#include "support/programRun.h"
+
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,27 +16,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-  int exitCode;
-  std::string out, err;
-};
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testsupport::Outcome;
 
 class PreviewEdges : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/mattora-preview-edges-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(scratch_.ok());
     fs::create_directory(dir_ / "work");
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   // A folder holding the built shader library beside the given declaration.
   std::string libraryWithDeclaration(const std::string& name, const std::string& declaration) {
@@ -49,21 +34,13 @@ class PreviewEdges : public ::testing::Test {
     return (folder / "vela_mattora.so").string();
   }
 
-  // Arguments go to the shell in single quotes; none here contains one.
   Outcome run(std::vector<std::string> args) {
     args.insert(args.end(), {"--size", "48x16", "--spp", "1", "--output", "picture.png"});
-    std::string command = "cd '" + (dir_ / "work").string() + "' && '" MATTORA_PREVIEW_EXE "'";
-    for (const std::string& arg : args) command += " '" + arg + "'";
-    command += " >'" + (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() + "'";
-    const int status = std::system(command.c_str());
-    Outcome r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir_ / "out"),
-              readFile(dir_ / "err")};
-    fs::remove(dir_ / "out");
-    fs::remove(dir_ / "err");
-    return r;
+    return testsupport::runProgram(MATTORA_PREVIEW_EXE, args, dir_ / "work");
   }
 
-  fs::path dir_;
+  testsupport::ScratchDir scratch_{"mattora-preview-edges"};
+  const fs::path& dir_ = scratch_.path();
 };
 
 const std::string kDeclarationOfVersion2 =
