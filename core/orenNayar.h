@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 
 namespace orennayar {
 
@@ -23,17 +24,22 @@ inline float dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + 
 // which lies above pi/2; its tangent is then a huge negative number. Capping
 // the incident angle here keeps tan(beta) positive and finite.
 inline constexpr float kLargestAngleBelowHalfPi = 1.57079625f;
+inline constexpr float kLargestFloat = std::numeric_limits<float>::max();
 
 // The model, split so that what depends only on the normal, the viewer and
 // the roughness is computed once and shared by every light at the point.
 // reflectanceFactor() below is the same arithmetic in one call.
 //
 // An instance remembers the sine and tangent of the view angle once a light
-// has needed them, so it belongs to one shading point on one thread.
+// has needed them (in mutable members, so a const model still shares them),
+// so it belongs to one shading point on one thread.
 class OrenNayar {
  public:
   OrenNayar(const Vec3& N, const Vec3& V, float sigma) : N_(N) {
-    const float sigma2 = sigma * sigma;
+    // A roughness above ~1.8e19 squares to infinity and A, B to inf/inf = NaN;
+    // the largest float gives their limits 0.5 and 0.45 instead. A NaN passes.
+    const float sigmaSquared = sigma * sigma;
+    const float sigma2 = sigmaSquared > kLargestFloat ? kLargestFloat : sigmaSquared;
     A_ = 1.0f - 0.5f * sigma2 / (sigma2 + 0.33f);
     B_ = 0.45f * sigma2 / (sigma2 + 0.09f);
 
@@ -46,7 +52,7 @@ class OrenNayar {
   }
 
   // 0 when the light is on or below the horizon (a NaN cosine included).
-  float factor(const Vec3& L) {
+  float factor(const Vec3& L) const {
     const float cosThetaI = dot(N_, L);
     if (!(cosThetaI > 0.0f)) return 0.0f;
 
@@ -69,7 +75,7 @@ class OrenNayar {
       sinAlpha = sinThetaR();
       tanBeta = std::tan(thetaI);
     } else {
-      sinAlpha = std::sin(thetaI);
+      sinAlpha = nonNegativeSine(thetaI);
       tanBeta = tanThetaR();
     }
     // The order of the products is kept as written so every host rounds identically.
@@ -77,7 +83,7 @@ class OrenNayar {
   }
 
   // weight * f * light * surface per component; black below the horizon.
-  Rgb color(const Vec3& L, const Rgb& light, const Rgb& surface, float weight) {
+  Rgb color(const Vec3& L, const Rgb& light, const Rgb& surface, float weight) const {
     if (!(dot(N_, L) > 0.0f)) return Rgb{0.0f, 0.0f, 0.0f};
     const float k = factor(L) * weight;
     return Rgb{light.r * k * surface.r, light.g * k * surface.g, light.b * k * surface.b};
@@ -93,15 +99,23 @@ class OrenNayar {
     return p;
   }
 
-  float sinThetaR() {
+  // acosf(-1) is the float nearest pi, which lies above pi, so a view
+  // straight through the back of the surface has a slightly negative sine;
+  // times the huge tangent of a grazing light it pulled f below zero.
+  static float nonNegativeSine(float angle) {
+    const float sine = std::sin(angle);
+    return sine < 0.0f ? 0.0f : sine;
+  }
+
+  float sinThetaR() const {
     if (!haveSinThetaR_) {
-      sinThetaR_ = std::sin(thetaR_);
+      sinThetaR_ = nonNegativeSine(thetaR_);
       haveSinThetaR_ = true;
     }
     return sinThetaR_;
   }
 
-  float tanThetaR() {
+  float tanThetaR() const {
     if (!haveTanThetaR_) {
       tanThetaR_ = std::tan(thetaR_);
       haveTanThetaR_ = true;
@@ -113,8 +127,8 @@ class OrenNayar {
   float A_, B_;
   float thetaR_;
   Vec3 Vperp_;
-  float sinThetaR_ = 0.0f, tanThetaR_ = 0.0f;
-  bool haveSinThetaR_ = false, haveTanThetaR_ = false;
+  mutable float sinThetaR_ = 0.0f, tanThetaR_ = 0.0f;
+  mutable bool haveSinThetaR_ = false, haveTanThetaR_ = false;
 };
 
 inline float reflectanceFactor(const Vec3& N, const Vec3& V, const Vec3& L, float sigma) {

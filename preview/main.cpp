@@ -19,8 +19,21 @@ using namespace preview;
 
 namespace {
 
+// The message stays on one line whatever it quotes: a file name given on the
+// command line may hold a line break or a terminal escape.
 int failWith(const std::string& message, int code) {
-  std::fprintf(stderr, "mattora-preview: %s\n", message.c_str());
+  std::string line;
+  for (const char c : message) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      line += escaped;
+    } else {
+      line += c;
+    }
+  }
+  std::fprintf(stderr, "mattora-preview: %s\n", line.c_str());
   return code;
 }
 

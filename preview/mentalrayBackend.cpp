@@ -38,7 +38,7 @@ class MentalrayThreadShader : public ThreadShader {
   MentalrayThreadShader(const mrhost::ShaderLibrary& library,
                         const std::vector<std::unique_ptr<mrhost::ShaderInstance>>& instances,
                         int thread)
-      : entry_(library.entry()), instances_(instances), context_(thread) {}
+      : library_(library), instances_(instances), context_(thread) {}
 
   Rgb shade(const Hit& hit) override {
     mrhost::ShaderInstance& instance = *instances_[static_cast<size_t>(hit.sphere)];
@@ -47,12 +47,13 @@ class MentalrayThreadShader : public ThreadShader {
     // The shader adds onto what the result holds, as onto a ray's earlier
     // contributions; this sample has none.
     miColor result{0.0f, 0.0f, 0.0f, 0.0f};
-    entry_(&result, &state, instance.parameters());
+    // Through the loader's one generic call site, as the renderer calls shaders.
+    library_.shade(&result, &state, instance.parameters());
     return Rgb{result.r, result.g, result.b};
   }
 
  private:
-  mrhost::ShaderLibrary::Entry entry_;
+  const mrhost::ShaderLibrary& library_;
   const std::vector<std::unique_ptr<mrhost::ShaderInstance>>& instances_;
   mrhost::ShadingContext context_;
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "hosts/mentalray/error.h"
@@ -157,6 +158,10 @@ class Parser {
     char* end = nullptr;
     const double value = std::strtod(token_.text.c_str(), &end);
     if (*end != '\0' || !std::isfinite(value)) fail("'" + token_.text + "' is not a number");
+    // Every number read here fills a float field, and converting a double
+    // beyond the float range is undefined.
+    if (std::fabs(value) > std::numeric_limits<float>::max())
+      fail("'" + token_.text + "' is beyond the range of a float");
     advance();
     return value;
   }
@@ -209,6 +214,29 @@ class Parser {
     }
   }
 
+  static bool isControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7f;
+  }
+
+  // A character of the file as a message may show it: control characters and
+  // bytes outside ASCII (a lone byte of a UTF-8 sequence) as \xNN.
+  static std::string printable(std::string_view text) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : text) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (isControl(c) || byte > 0x7e) {
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 15];
+      } else {
+        out += c;
+      }
+    }
+    return out;
+  }
+
   [[noreturn]] void fail(const std::string& message) const {
     throw Error(source_ + ":" + std::to_string(token_.line) + ": " + message);
   }
@@ -234,6 +262,11 @@ class Parser {
     if (c == '"') {
       const std::size_t close = text_.find_first_of("\"\n", pos_ + 1);
       if (close == std::string_view::npos || text_[close] != '"') fail("unterminated string");
+      // Names travel into messages and symbol lookups: a carriage return or a
+      // terminal escape inside one would break the one-line report.
+      for (std::size_t i = pos_ + 1; i < close; ++i)
+        if (isControl(text_[i]))
+          fail("control character '" + printable(text_.substr(i, 1)) + "' in a string");
       token_.kind = Token::String;
       token_.text = std::string(text_.substr(pos_ + 1, close - pos_ - 1));
       pos_ = close + 1;
@@ -258,7 +291,7 @@ class Parser {
       ++pos_;
     } else {
       token_.text = std::string(1, c);
-      fail("unexpected character '" + token_.text + "'");
+      fail("unexpected character '" + printable(token_.text) + "'");
     }
   }
 

@@ -35,12 +35,15 @@ Vec3 perpendicular(const Vec3& D, const Vec3& N, float NdotD) {
 }
 
 // Steps 1 to 10 of the model in their order, every angle, sine and tangent
-// computed, with the two guards against rounding: the arc cosines' arguments
-// clamped to [-1, 1] and the incident angle kept below a right angle.
+// computed, with the guards against rounding and overflow: the arc cosines'
+// arguments clamped to [-1, 1], the incident angle kept below a right angle,
+// a squared roughness that overflows held at the largest float, and the sine
+// of a float pi that comes out below zero taken as zero.
 float stepByStep(const Vec3& N, const Vec3& V, const Vec3& L, float sigma) {
   const float cosThetaI = dotf(N, L);
   if (!(cosThetaI > 0.0f)) return 0.0f;
-  const float s = sigma * sigma;
+  const float largest = std::numeric_limits<float>::max();
+  const float s = sigma * sigma > largest ? largest : sigma * sigma;
   const float A = 1.0f - 0.5f * s / (s + 0.33f);
   const float B = 0.45f * s / (s + 0.09f);
   const float cosThetaR = dotf(N, V);
@@ -52,7 +55,8 @@ float stepByStep(const Vec3& N, const Vec3& V, const Vec3& L, float sigma) {
   if (!(c > 0.0f)) c = 0.0f;
   const float alpha = thetaR > thetaI ? thetaR : thetaI;
   const float beta = thetaR > thetaI ? thetaI : thetaR;
-  return (A + std::tan(beta) * ((c * B) * std::sin(alpha))) * cosThetaI;
+  const float sinAlpha = std::sin(alpha) < 0.0f ? 0.0f : std::sin(alpha);
+  return (A + std::tan(beta) * ((c * B) * sinAlpha)) * cosThetaI;
 }
 
 // Bit for bit; any two NaNs count as the same result.
@@ -130,7 +134,16 @@ TEST(SharedViewModel, EveryShortcutGivesTheStepByStepBits) {
       {"back-facing view", fromAngles(2.0, 0.3), {steep, shallow, fromAngles(0.4, kPi)}, 0.6f},
       {"roughness 0", fromAngles(0.6, 0.4), {steep, shallow}, 0.0f},
       {"huge roughness", fromAngles(0.6, 0.4), {steep, shallow}, 1e4f},
-      {"infinite roughness stays NaN", fromAngles(0.6, 0.4), {steep, fromAngles(0.5, kPi)}, kInf},
+      {"infinite roughness takes the limits of A and B",
+       fromAngles(0.6, 0.4),
+       {steep, fromAngles(0.5, kPi)},
+       kInf},
+      // N.V is exactly -1 while V still has a tangent part, so the view angle
+      // is the float above pi, whose sine is negative, and the azimuth term is 1.
+      {"view through the back of the surface at the float above pi",
+       Vec3{1e-3f, 0.0f, -1.0f},
+       {Vec3{1.0f, 0.0f, 1e-8f}, steep, Vec3{1.0f, 0.0f, 1e-8f}},
+       0.5f},
       {"NaN roughness stays NaN", fromAngles(0.6, 0.4), {steep, fromAngles(0.5, kPi)}, kNaN},
       {"NaN view stays NaN even where the azimuth term is zero",
        Vec3{kNaN, 0.0f, 1.0f},

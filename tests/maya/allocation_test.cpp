@@ -5,9 +5,9 @@
 #include <cmath>
 #include <memory>
 
-#include "allocationCounter.h"
 #include "mayahost/host.h"
 #include "pluginFixture.h"
+#include "support/allocationCounter.h"
 
 namespace {
 

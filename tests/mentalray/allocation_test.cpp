@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "allocationCounter.h"
 #include "shadingFixture.h"
+#include "support/allocationCounter.h"
 
 namespace {
 

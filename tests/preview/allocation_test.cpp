@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "allocationCounter.h"
+#include "support/allocationCounter.h"
 
 namespace {
 

@@ -1,13 +1,11 @@
 // Runs the mattora-preview program as a user would.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
+#include "support/programRun.h"
+
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,40 +13,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-  int exitCode;
-  std::string out, err;
-};
+using testsupport::Outcome;
 
 class Program : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/mattora-cli-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { ASSERT_TRUE(scratch_.ok()); }
 
-  // Arguments are passed through the shell in single quotes; none contains one.
   Outcome run(const std::vector<std::string>& args) {
-    std::string command = "cd '" + dir_.string() + "' && '" MATTORA_PREVIEW_EXE "'";
-    for (const std::string& arg : args) command += " '" + arg + "'";
-    command += " >stdout.txt 2>stderr.txt";
-    const int status = std::system(command.c_str());
-    Outcome r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("stdout.txt"), read("stderr.txt")};
-    fs::remove(dir_ / "stdout.txt");
-    fs::remove(dir_ / "stderr.txt");
-    return r;
+    return testsupport::runProgram(MATTORA_PREVIEW_EXE, args, dir_);
   }
 
-  std::string read(const char* name) {
-    std::ifstream in(dir_ / name);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  fs::path dir_;
+  testsupport::ScratchDir scratch_{"mattora-cli"};
+  const fs::path& dir_ = scratch_.path();
 };
 
 TEST_F(Program, BadInputGivesOneLineAndExitCodeTwoAndWritesNothing) {

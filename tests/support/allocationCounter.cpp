@@ -1,10 +1,19 @@
-#include "allocationCounter.h"
+#include "support/allocationCounter.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstddef>
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// Under AddressSanitizer or ThreadSanitizer the runtime owns malloc. gcc
+// names such a build with __SANITIZE_*__, clang (before 15) only through
+// __has_feature.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define ALLOCATION_COUNTER_UNDER_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || \
+    defined(ALLOCATION_COUNTER_UNDER_SANITIZER)
 #define ALLOCATION_COUNTER_REPLACES 0
 #elif defined(__GLIBC__)
 #define ALLOCATION_COUNTER_REPLACES 1
