@@ -1,11 +1,18 @@
 // Cost of one outColor evaluation of the mattora node through the stand-in
-// host (set the per-sample inputs, request the plug, read it back), against
-// a control that computes the same colour directly from the shared term.
+// host, as the renderer pays it per sample: set the per-sample inputs (normal,
+// eye ray, each light's direction and intensity), request the plug, read it
+// back. The control is the node's Lambert twin, the same source built with a
+// Lambert cosine in place of the Oren-Nayar factor, on the same host path; a
+// second control computes the same colour directly, without the host.
+//
+// Both plug-ins register the node type "mattora", so each benchmark loads
+// its own and unloads it when done.
 #include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "besideExecutable.h"
 #include "core/orenNayar.h"
 #include "mayahost/host.h"
 #include "ratioReporter.h"
@@ -14,13 +21,14 @@ namespace {
 
 using orennayar::Vec3;
 
-constexpr int kLights = 4;
+constexpr int kMaxLights = 4;
 constexpr std::size_t kSamples = 1024;  // a power of two, so the index wraps with a mask
 
 struct Sample {
   Vec3 normal, ray;
 };
 
+// Unnormalised inputs, as a renderer may hand them: the node normalises.
 const std::vector<Sample>& samples() {
   static const std::vector<Sample> all = [] {
     std::vector<Sample> out;
@@ -33,7 +41,8 @@ const std::vector<Sample>& samples() {
   return all;
 }
 
-const Vec3 kLightDirections[kLights] = {
+// The first light lies above every sample's surface; the last lies below it.
+const Vec3 kLightDirections[kMaxLights] = {
     {1, 1, 2}, {-2, 0.5f, 1}, {0.3f, -1, 0.8f}, {0.5f, 0.2f, -1}};
 const float kIntensity[3] = {0.9f, 0.8f, 0.7f};
 const float kColor[3] = {0.5f, 0.5f, 0.5f};
@@ -43,16 +52,86 @@ Vec3 unit(Vec3 v) {
   return len > 0 ? Vec3{v.x / len, v.y / len, v.z / len} : v;
 }
 
-void BM_controlDirectColor(benchmark::State& state) {
+// One node of a loaded plug-in with one data block, its handles resolved.
+struct LoadedNode {
+  std::unique_ptr<mayahost::Plugin> plugin;
+  std::unique_ptr<mayahost::Node> node;
+  std::unique_ptr<mayahost::DataBlock> block;
+  mayahost::Attribute normal, ray, direction, intensity, out;
+  std::string error;
+
+  LoadedNode(const char* relativePath, unsigned lights) {
+    plugin = mayahost::Plugin::load(bench::besideExecutable(relativePath), &error);
+    if (!plugin) return;
+    const auto type = mayahost::findType("mattora");
+    if (!type) {
+      error = "the plug-in registered no type \"mattora\"";
+      return;
+    }
+    node = mayahost::Node::create(*type, &error);
+    if (!node) return;
+    block = node->newDataBlock();
+    normal = type->attribute("normalCamera");
+    ray = type->attribute("rayDirection");
+    direction = type->attribute("lightDirection");
+    intensity = type->attribute("lightIntensity");
+    out = type->attribute("outColor");
+    block->setElementCount(type->attribute("lightDataArray"), lights);
+  }
+
+  ~LoadedNode() {
+    block.reset();
+    node.reset();
+    if (plugin) plugin->unload(nullptr);
+  }
+};
+
+// One shading sample as the renderer hands it to the node. Kept out of line
+// so an instruction profile can count its calls and its cost.
+[[gnu::noinline]] mayahost::Float3 shadeThroughHost(LoadedNode& n, const Sample& s,
+                                                    unsigned lights) {
+  mayahost::DataBlock& b = *n.block;
+  b.setVector(n.normal, s.normal.x, s.normal.y, s.normal.z);
+  b.setVector(n.ray, s.ray.x, s.ray.y, s.ray.z);
+  for (unsigned e = 0; e < lights; ++e) {
+    const Vec3& d = kLightDirections[e];
+    b.setVector(n.direction, d.x, d.y, d.z, e);
+    b.setVector(n.intensity, kIntensity[0], kIntensity[1], kIntensity[2], e);
+  }
+  b.request(n.out);
+  return b.getVector(n.out);
+}
+
+void runThroughHost(benchmark::State& state, const char* relativePath) {
+  const auto lights = static_cast<unsigned>(state.range(0));
+  LoadedNode n(relativePath, lights);
+  if (!n.block) {
+    state.SkipWithError(n.error.c_str());
+    return;
+  }
+  const auto& all = samples();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const mayahost::Float3 color = shadeThroughHost(n, all[i++ & (kSamples - 1)], lights);
+    benchmark::DoNotOptimize(color);
+  }
+}
+
+void BM_mattora(benchmark::State& state) { runThroughHost(state, MATTORA_PLUGIN); }
+void BM_lambertTwin(benchmark::State& state) { runThroughHost(state, LAMBERT_TWIN_PLUGIN); }
+
+// The node's arithmetic for the same sample, without the host.
+void BM_directColor(benchmark::State& state) {
+  const auto lights = static_cast<std::size_t>(state.range(0));
   const auto& all = samples();
   std::size_t i = 0;
   for (auto _ : state) {
     const Sample& s = all[i++ & (kSamples - 1)];
     const Vec3 N = unit(s.normal), R = unit(s.ray);
-    const orennayar::OrenNayar model(N, Vec3{-R.x, -R.y, -R.z}, 0.5f);
+    orennayar::OrenNayar model(N, Vec3{-R.x, -R.y, -R.z}, 0.5f);
     float sum[3] = {0, 0, 0};
-    for (const Vec3& direction : kLightDirections) {
-      const Vec3 L = unit(direction);
+    for (std::size_t e = 0; e < lights; ++e) {
+      const Vec3 L = unit(kLightDirections[e]);
       if (orennayar::dot(N, L) > 0.0f) {
         const float k = model.factor(L) * 0.8f;
         for (int c = 0; c < 3; ++c) sum[c] += kColor[c] * (kIntensity[c] * k);
@@ -62,44 +141,16 @@ void BM_controlDirectColor(benchmark::State& state) {
   }
 }
 
-void BM_outColorThroughHost(benchmark::State& state) {
-  std::string error;
-  auto plugin = mayahost::Plugin::load(MATTORA_PLUGIN_PATH, &error);
-  if (!plugin) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  {
-    const mayahost::NodeType type = *mayahost::findType("mattora");
-    auto node = mayahost::Node::create(type);
-    auto block = node->newDataBlock();
-    const auto normal = type.attribute("normalCamera"), ray = type.attribute("rayDirection");
-    const auto direction = type.attribute("lightDirection");
-    const auto intensity = type.attribute("lightIntensity"), out = type.attribute("outColor");
-    block->setElementCount(type.attribute("lightDataArray"), kLights);
-    const auto& all = samples();
-    std::size_t i = 0;
-    for (auto _ : state) {
-      const Sample& s = all[i++ & (kSamples - 1)];
-      block->setVector(normal, s.normal.x, s.normal.y, s.normal.z);
-      block->setVector(ray, s.ray.x, s.ray.y, s.ray.z);
-      for (unsigned e = 0; e < kLights; ++e) {
-        const Vec3& d = kLightDirections[e];
-        block->setVector(direction, d.x, d.y, d.z, e);
-        block->setVector(intensity, kIntensity[0], kIntensity[1], kIntensity[2], e);
-      }
-      block->request(out);
-      benchmark::DoNotOptimize(block->getVector(out));
-    }
-  }
-  plugin->unload(&error);
-}
-
-BENCHMARK(BM_controlDirectColor);
-BENCHMARK(BM_outColorThroughHost);
+BENCHMARK(BM_mattora)->ArgName("lights")->Arg(1)->Arg(4);
+BENCHMARK(BM_lambertTwin)->ArgName("lights")->Arg(1)->Arg(4);
+BENCHMARK(BM_directColor)->ArgName("lights")->Arg(1)->Arg(4);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  return bench::runWithRatios(argc, argv, {{"BM_outColorThroughHost", "BM_controlDirectColor"}});
+  return bench::runWithRatios(argc, argv,
+                              {{"BM_mattora/lights:1", "BM_lambertTwin/lights:1"},
+                               {"BM_mattora/lights:4", "BM_lambertTwin/lights:4"},
+                               {"BM_mattora/lights:1", "BM_directColor/lights:1"},
+                               {"BM_mattora/lights:4", "BM_directColor/lights:4"}});
 }

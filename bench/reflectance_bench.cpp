@@ -104,7 +104,7 @@ void BM_FactorFourLightsSharedView(benchmark::State& state) {
   std::size_t i = 0;
   for (auto _ : state) {
     const Sample& x = in[i++ & (kSamples - 1)];
-    const orennayar::OrenNayar lobe(x.N, x.V, x.sigma);
+    orennayar::OrenNayar lobe(x.N, x.V, x.sigma);
     float sum = 0.0f;
     for (std::size_t k = 0; k < 4; ++k) sum += lobe.factor(in[(i + k) & (kSamples - 1)].L);
     benchmark::DoNotOptimize(sum);

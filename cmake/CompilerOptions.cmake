@@ -19,3 +19,22 @@ endif()
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   add_compile_options(-Wno-return-type-c-linkage)
 endif()
+
+# Code that runs once per shading sample: the two deliverables (and the
+# benchmarks' twins of them, which must be built the same way).
+#
+# GCC's and Clang's straight-line vectoriser packs two or three float
+# operations on colours and vectors into one four-lane instruction, whose
+# spare lanes take whatever lies next to the values (another local on the
+# stack, the next attribute in a data block). Results never depend on those
+# lanes, but a division whose spare lane holds a denormal bit pattern takes a
+# microcode assist costing far more than the scalar divisions it replaced:
+# the average of each light's samples in the shader and every normalisation
+# in the node were packed this way. Scalar code has no spare lanes.
+function(mattora_per_sample_code target)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -fno-tree-slp-vectorize)
+  elseif(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    target_compile_options(${target} PRIVATE -fno-slp-vectorize)
+  endif()
+endfunction()

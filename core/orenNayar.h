@@ -29,6 +29,10 @@ inline constexpr float kLargestFloat = std::numeric_limits<float>::max();
 // The model, split so that what depends only on the normal, the viewer and
 // the roughness is computed once and shared by every light at the point.
 // reflectanceFactor() below is the same arithmetic in one call.
+//
+// An instance remembers the sine and tangent of the view angle once a light
+// has needed them (in mutable members, so a const model still shares them),
+// so it belongs to one shading point on one thread.
 class OrenNayar {
  public:
   OrenNayar(const Vec3& N, const Vec3& V, float sigma) : N_(N) {
@@ -52,23 +56,29 @@ class OrenNayar {
     const float cosThetaI = dot(N_, L);
     if (!(cosThetaI > 0.0f)) return 0.0f;
 
-    float thetaI = std::acos(cosThetaI > 1.0f ? 1.0f : cosThetaI);
-    thetaI = thetaI < kLargestAngleBelowHalfPi ? thetaI : kLargestAngleBelowHalfPi;
-
     const Vec3 Lperp = tangentDirection(L, cosThetaI);
     float cosPhiDiff = dot(Vperp_, Lperp);
     cosPhiDiff = cosPhiDiff > 0.0f ? cosPhiDiff : 0.0f;
+    // Light and viewer in opposite azimuths: the B part is a finite tangent
+    // times a zero, and A plus a zero is A, so the angles are not needed.
+    // A NaN view angle must still make the factor NaN, as the full sum does.
+    if (cosPhiDiff == 0.0f && !std::isnan(thetaR_)) return A_ * cosThetaI;
 
-    // Equal angles take the incident branch; the order of the products below
-    // is kept as written so every host rounds identically.
-    const float alpha = thetaR_ > thetaI ? thetaR_ : thetaI;
-    const float beta = thetaR_ > thetaI ? thetaI : thetaR_;
-    // acosf(-1) is the float nearest pi, which lies above pi, so a view
-    // straight through the back of the surface has a slightly negative sine;
-    // times the huge tangent of a grazing light it pulled f below zero.
-    const float sinAlphaRounded = std::sin(alpha);
-    const float sinAlpha = sinAlphaRounded < 0.0f ? 0.0f : sinAlphaRounded;
-    const float tanBeta = std::tan(beta);
+    float thetaI = std::acos(cosThetaI > 1.0f ? 1.0f : cosThetaI);
+    thetaI = thetaI < kLargestAngleBelowHalfPi ? thetaI : kLargestAngleBelowHalfPi;
+
+    // alpha is the larger angle and beta the smaller, equal angles taking the
+    // incident branch; whichever of them is the view angle has its sine or
+    // tangent computed once for all lights at the point.
+    float sinAlpha, tanBeta;
+    if (thetaR_ > thetaI) {
+      sinAlpha = sinThetaR();
+      tanBeta = std::tan(thetaI);
+    } else {
+      sinAlpha = nonNegativeSine(thetaI);
+      tanBeta = tanThetaR();
+    }
+    // The order of the products is kept as written so every host rounds identically.
     return (A_ + tanBeta * ((cosPhiDiff * B_) * sinAlpha)) * cosThetaI;
   }
 
@@ -89,10 +99,36 @@ class OrenNayar {
     return p;
   }
 
+  // acosf(-1) is the float nearest pi, which lies above pi, so a view
+  // straight through the back of the surface has a slightly negative sine;
+  // times the huge tangent of a grazing light it pulled f below zero.
+  static float nonNegativeSine(float angle) {
+    const float sine = std::sin(angle);
+    return sine < 0.0f ? 0.0f : sine;
+  }
+
+  float sinThetaR() const {
+    if (!haveSinThetaR_) {
+      sinThetaR_ = nonNegativeSine(thetaR_);
+      haveSinThetaR_ = true;
+    }
+    return sinThetaR_;
+  }
+
+  float tanThetaR() const {
+    if (!haveTanThetaR_) {
+      tanThetaR_ = std::tan(thetaR_);
+      haveTanThetaR_ = true;
+    }
+    return tanThetaR_;
+  }
+
   Vec3 N_;
   float A_, B_;
   float thetaR_;
   Vec3 Vperp_;
+  mutable float sinThetaR_ = 0.0f, tanThetaR_ = 0.0f;
+  mutable bool haveSinThetaR_ = false, haveTanThetaR_ = false;
 };
 
 inline float reflectanceFactor(const Vec3& N, const Vec3& V, const Vec3& L, float sigma) {

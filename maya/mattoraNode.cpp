@@ -13,6 +13,14 @@
 
 #include "core/orenNayar.h"
 
+// The benchmarks build a twin of this node with a plain Lambert model here.
+#ifdef MATTORA_DIFFUSE_MODEL_HEADER
+#include MATTORA_DIFFUSE_MODEL_HEADER
+#endif
+#ifndef MATTORA_DIFFUSE_MODEL
+#define MATTORA_DIFFUSE_MODEL orennayar::OrenNayar
+#endif
+
 MTypeId mattora::id(0x84042);
 
 MObject mattora::aColor, mattora::aColorR, mattora::aColorG, mattora::aColorB;
@@ -370,7 +378,7 @@ MStatus mattora::compute(const MPlug& plug, MDataBlock& block) {
 
     // The view-dependent half of the model, rebuilt only when normalising
     // again has moved the normal or the view by a rounding step.
-    std::optional<orennayar::OrenNayar> model;
+    std::optional<MATTORA_DIFFUSE_MODEL> model;
     MFloatVector modelNormal, modelView;
 
     if (lightCount >= 1) {

@@ -40,7 +40,7 @@ void reportLookupFailure(const char* name, void* handle, int error) {
 #endif
 }
 
-// Kept out of line so the stubs stay one load and test before the call.
+// The lookup by name, made only by the stubs' first calls.
 #if defined(__GNUC__)
 __attribute__((noinline, cold))
 #endif
@@ -60,10 +60,13 @@ void* lookUp(int slot, const char* name) {
 }
 
 template <typename Function>
-Function resolve(int slot, const char* name) {
-  void* address = hostSlots[slot].load(std::memory_order_acquire);
-  if (!address) address = lookUp(slot, name);
-  return reinterpret_cast<Function>(address);
+Function resolved(int slot) {
+  return reinterpret_cast<Function>(hostSlots[slot].load(std::memory_order_acquire));
+}
+
+template <typename Function>
+Function lookUpFunction(int slot, const char* name) {
+  return reinterpret_cast<Function>(lookUp(slot, name));
 }
 
 }  // namespace
@@ -83,27 +86,61 @@ extern "C" DLLEXPORT int miSetModuleHandle(void* module) {
 // mi_sample_light here would be bound to the renderer's own by the dynamic
 // linker and the lookup would never happen.
 
+// Each stub is split in two so that a resolved call is one load and test of
+// its slot and a jump to the renderer: the first call, which looks the name
+// up, lives out of line and needs the stack frame that the lookup takes.
+#if defined(__GNUC__)
+#define VELA_FIRST_CALL __attribute__((noinline, cold))
+#else
+#define VELA_FIRST_CALL
+#endif
+
+namespace {
+
+using PhenEval = void* (*)(miState*, void*);
+using SampleLight = miBoolean (*)(miColor*, miVector*, miScalar*, miState*, miTag, miInteger*);
+using ComputeIrradiance = miBoolean (*)(miColor*, miState*);
+
 // An unresolved parameter evaluation falls back to the value stored in the block.
-extern "C" void* mi_phen_eval(miState* state, void* param) {
-  using Function = void* (*)(miState*, void*);
-  const Function function = vela::resolve<Function>(vela::kSlotPhenEval, "mi_phen_eval");
+VELA_FIRST_CALL void* phenEvalFirst(miState* state, void* param) {
+  const auto function = vela::lookUpFunction<PhenEval>(vela::kSlotPhenEval, "mi_phen_eval");
   return function ? function(state, param) : param;
 }
 
 // Without the renderer's function a light has no samples.
-extern "C" miBoolean mi_sample_light(miColor* result, miVector* dir, miScalar* dot_nl,
-                                     miState* state, miTag light_inst, miInteger* samples) {
-  using Function = miBoolean (*)(miColor*, miVector*, miScalar*, miState*, miTag, miInteger*);
-  const Function function = vela::resolve<Function>(vela::kSlotSampleLight, "mi_sample_light");
+VELA_FIRST_CALL miBoolean sampleLightFirst(miColor* result, miVector* dir, miScalar* dot_nl,
+                                           miState* state, miTag light_inst, miInteger* samples) {
+  const auto function =
+      vela::lookUpFunction<SampleLight>(vela::kSlotSampleLight, "mi_sample_light");
   return function ? function(result, dir, dot_nl, state, light_inst, samples) : miFALSE;
 }
 
 // Without the renderer's function there is no indirect light: black.
-extern "C" miBoolean mi_compute_irradiance(miColor* result, miState* state) {
-  using Function = miBoolean (*)(miColor*, miState*);
-  const Function function =
-      vela::resolve<Function>(vela::kSlotComputeIrradiance, "mi_compute_irradiance");
+VELA_FIRST_CALL miBoolean computeIrradianceFirst(miColor* result, miState* state) {
+  const auto function = vela::lookUpFunction<ComputeIrradiance>(vela::kSlotComputeIrradiance,
+                                                                "mi_compute_irradiance");
   if (function) return function(result, state);
   result->r = result->g = result->b = result->a = 0.0f;
   return miFALSE;
+}
+
+}  // namespace
+
+extern "C" void* mi_phen_eval(miState* state, void* param) {
+  if (const auto function = vela::resolved<PhenEval>(vela::kSlotPhenEval))
+    return function(state, param);
+  return phenEvalFirst(state, param);
+}
+
+extern "C" miBoolean mi_sample_light(miColor* result, miVector* dir, miScalar* dot_nl,
+                                     miState* state, miTag light_inst, miInteger* samples) {
+  if (const auto function = vela::resolved<SampleLight>(vela::kSlotSampleLight))
+    return function(result, dir, dot_nl, state, light_inst, samples);
+  return sampleLightFirst(result, dir, dot_nl, state, light_inst, samples);
+}
+
+extern "C" miBoolean mi_compute_irradiance(miColor* result, miState* state) {
+  if (const auto function = vela::resolved<ComputeIrradiance>(vela::kSlotComputeIrradiance))
+    return function(result, state);
+  return computeIrradianceFirst(result, state);
 }

@@ -9,6 +9,14 @@
 
 #include "core/orenNayar.h"
 
+// The benchmarks build a twin of this shader with a plain Lambert model here.
+#ifdef MATTORA_DIFFUSE_MODEL_HEADER
+#include MATTORA_DIFFUSE_MODEL_HEADER
+#endif
+#ifndef MATTORA_DIFFUSE_MODEL
+#define MATTORA_DIFFUSE_MODEL orennayar::OrenNayar
+#endif
+
 struct vela_mattora_params {
   miColor color;
   miColor ambientColor;
@@ -76,7 +84,7 @@ extern "C" DLLEXPORT miBoolean vela_mattora(miColor* result, miState* state,
 
   const orennayar::Vec3 V{-state->dir.x, -state->dir.y, -state->dir.z};
   const orennayar::Rgb surface{color.r, color.g, color.b};
-  orennayar::OrenNayar model(vec3(normal), V, roughness);
+  MATTORA_DIFFUSE_MODEL model(vec3(normal), V, roughness);
   miVector modelNormal = normal;
 
   for (miInteger i = 0; i < nLight; ++i) {
@@ -91,7 +99,7 @@ extern "C" DLLEXPORT miBoolean vela_mattora(miColor* result, miState* state,
       // samples after that are shaded with the normal it left.
       if (std::memcmp(&shadingState.normal, &modelNormal, sizeof modelNormal) != 0) {
         modelNormal = shadingState.normal;
-        model = orennayar::OrenNayar(vec3(modelNormal), V, roughness);
+        model = MATTORA_DIFFUSE_MODEL(vec3(modelNormal), V, roughness);
       }
       const orennayar::Rgb sample = model.color(
           vec3(L), orennayar::Rgb{lightColor.r, lightColor.g, lightColor.b}, surface, diffuse);
