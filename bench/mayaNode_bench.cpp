@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "besideExecutable.h"
 #include "core/orenNayar.h"
 #include "mayahost/host.h"
 #include "ratioReporter.h"
+#include "support/besideExecutable.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ struct LoadedNode {
   std::string error;
 
   LoadedNode(const char* relativePath, unsigned lights) {
-    plugin = mayahost::Plugin::load(bench::besideExecutable(relativePath), &error);
+    plugin = mayahost::Plugin::load(testsupport::besideExecutable(relativePath), &error);
     if (!plugin) return;
     const auto type = mayahost::findType("mattora");
     if (!type) {

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "besideExecutable.h"
 #include "hosts/mentalray/declaration.h"
 #include "hosts/mentalray/scene.h"
 #include "hosts/mentalray/shaderInstance.h"
 #include "hosts/mentalray/shaderLibrary.h"
 #include "hosts/mentalray/shadingContext.h"
 #include "ratioReporter.h"
+#include "support/besideExecutable.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ const std::vector<Sample>& samples() {
 
 const mrhost::ShaderDecl& declaration() {
   static const std::vector<mrhost::ShaderDecl> decls =
-      mrhost::readDeclarationFile(bench::besideExecutable(VELA_MATTORA_DECLARATION));
+      mrhost::readDeclarationFile(testsupport::besideExecutable(VELA_MATTORA_DECLARATION));
   return mrhost::findDeclaration(decls, "vela_mattora");
 }
 
@@ -56,7 +56,7 @@ struct Shading {
   mrhost::ShadingContext context;
 
   Shading(const char* relativePath, Lights lights, bool irradiance)
-      : library(bench::besideExecutable(relativePath), declaration()) {
+      : library(testsupport::besideExecutable(relativePath), declaration()) {
     mrhost::clearScene();
     const miColor white{1.0f, 1.0f, 1.0f, 1.0f};
     std::vector<miTag> tags;

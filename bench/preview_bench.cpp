@@ -7,13 +7,13 @@
 // Last, each host's throughput over a whole picture with one render thread
 // against one per core: how far shading scales across the machine, beside
 // how far plain arithmetic scales on it at the same moment.
-#include "besideExecutable.h"
 #include "core/orenNayar.h"
 #include "preview/hosts.h"
 #include "preview/options.h"
 #include "preview/render.h"
 #include "preview/scene.h"
 #include "ratioReporter.h"
+#include "support/besideExecutable.h"
 
 #include <cstdio>
 #include <memory>
@@ -97,8 +97,8 @@ std::unique_ptr<preview::ShadingBackend> preparedBackend(benchmark::State& state
                                                          preview::Host host) {
   preview::Options options;
   options.host = host;
-  options.mayaPlugin = bench::besideExecutable(MATTORA_PLUGIN);
-  options.mentalrayLibrary = bench::besideExecutable(VELA_MATTORA_LIBRARY);
+  options.mayaPlugin = testsupport::besideExecutable(MATTORA_PLUGIN);
+  options.mentalrayLibrary = testsupport::besideExecutable(VELA_MATTORA_LIBRARY);
   std::vector<std::unique_ptr<preview::ShadingBackend>> backends;
   std::string error;
   if (!preview::makeBackends(options, backends, error) || !backends[0]->prepare(scene(), error)) {

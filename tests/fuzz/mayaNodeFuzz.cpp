@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "support/besideExecutable.h"
+
 namespace {
 
 using mayahost::Attribute;
@@ -42,7 +44,7 @@ const LoadedNode& node() {
   static const LoadedNode loaded = [] {
     LoadedNode n;
     std::string error;
-    n.plugin = mayahost::Plugin::load(MATTORA_PLUGIN, &error);
+    n.plugin = mayahost::Plugin::load(testsupport::besideExecutable(MATTORA_PLUGIN), &error);
     if (!n.plugin) {
       std::fprintf(stderr, "%s\n", error.c_str());
       std::abort();

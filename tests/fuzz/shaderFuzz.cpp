@@ -19,6 +19,8 @@
 #include <cstring>
 #include <vector>
 
+#include "support/besideExecutable.h"
+
 namespace {
 
 constexpr int kCapacity = 16;  // light slots in the parameter block
@@ -26,12 +28,13 @@ constexpr int kMaxLights = 8;
 
 const mrhost::ShaderDecl& declaration() {
   static const std::vector<mrhost::ShaderDecl> decls =
-      mrhost::readDeclarationFile(VELA_MATTORA_DECLARATION);
+      mrhost::readDeclarationFile(testsupport::besideExecutable(VELA_MATTORA_DECLARATION));
   return mrhost::findDeclaration(decls, "vela_mattora");
 }
 
 const mrhost::ShaderLibrary& library() {
-  static const mrhost::ShaderLibrary loaded(VELA_MATTORA_LIBRARY, declaration());
+  static const mrhost::ShaderLibrary loaded(testsupport::besideExecutable(VELA_MATTORA_LIBRARY),
+                                            declaration());
   return loaded;
 }
 

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "support/besideExecutable.h"
+
 using hardening::adversarialDirections;
 using hardening::adversarialNormals;
 using hardening::Direction;
@@ -35,7 +37,7 @@ bool finite(float r, float g, float b) {
 
 TEST(DeliverableSweep, MayaNodeOutColorIsFiniteForEveryUnitConfiguration) {
   std::string error;
-  const auto plugin = mayahost::Plugin::load(MATTORA_PLUGIN, &error);
+  const auto plugin = mayahost::Plugin::load(testsupport::besideExecutable(MATTORA_PLUGIN), &error);
   ASSERT_TRUE(plugin) << error;
   const auto type = mayahost::findType("mattora");
   ASSERT_TRUE(type);
@@ -73,9 +75,9 @@ TEST(DeliverableSweep, MayaNodeOutColorIsFiniteForEveryUnitConfiguration) {
 
 TEST(DeliverableSweep, MentalRayShaderResultIsFiniteForEveryUnitConfiguration) {
   const std::vector<mrhost::ShaderDecl> decls =
-      mrhost::readDeclarationFile(VELA_MATTORA_DECLARATION);
+      mrhost::readDeclarationFile(testsupport::besideExecutable(VELA_MATTORA_DECLARATION));
   const mrhost::ShaderDecl& decl = mrhost::findDeclaration(decls, "vela_mattora");
-  const mrhost::ShaderLibrary library(VELA_MATTORA_LIBRARY, decl);
+  const mrhost::ShaderLibrary library(testsupport::besideExecutable(VELA_MATTORA_LIBRARY), decl);
   mrhost::ShadingContext context;
   long samples = 0;
   for (const Direction& N : adversarialNormals()) {

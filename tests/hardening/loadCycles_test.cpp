@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "support/besideExecutable.h"
+
 // The shader's own parameter struct, left incomplete: calling the entry
 // through its exact type keeps the call well-defined.
 struct vela_mattora_params;
@@ -28,8 +30,8 @@ namespace {
 constexpr int kCycles = 1000;
 
 // True while the dynamic linker still has the file mapped.
-bool stillLoaded(const char* path) {
-  void* handle = dlopen(path, RTLD_NOW | RTLD_NOLOAD);
+bool stillLoaded(const std::string& path) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
   if (handle) dlclose(handle);
   return handle != nullptr;
 }
@@ -46,7 +48,8 @@ TEST(LoadCycles, MayaPluginComesBackFreshEachOfAThousandLoads) {
   const double expected[3] = {0.5 * diffuse * NdotL, 0.25 * diffuse * NdotL, 1.0 * diffuse * NdotL};
   for (int cycle = 0; cycle < kCycles; ++cycle) {
     std::string error;
-    std::unique_ptr<mayahost::Plugin> plugin = mayahost::Plugin::load(MATTORA_PLUGIN, &error);
+    std::unique_ptr<mayahost::Plugin> plugin =
+        mayahost::Plugin::load(testsupport::besideExecutable(MATTORA_PLUGIN), &error);
     ASSERT_TRUE(plugin) << "cycle " << cycle << ": " << error;
     const auto type = mayahost::findType("mattora");
     ASSERT_TRUE(type) << "cycle " << cycle;
@@ -72,7 +75,8 @@ TEST(LoadCycles, MayaPluginComesBackFreshEachOfAThousandLoads) {
       ASSERT_NEAR(c.z, expected[2], 1e-6) << "cycle " << cycle;
     }
     ASSERT_TRUE(plugin->unload(&error)) << "cycle " << cycle << ": " << error;
-    ASSERT_FALSE(stillLoaded(MATTORA_PLUGIN)) << "cycle " << cycle << ": still mapped";
+    ASSERT_FALSE(stillLoaded(testsupport::besideExecutable(MATTORA_PLUGIN)))
+        << "cycle " << cycle << ": still mapped";
     ASSERT_FALSE(mayahost::findType("mattora")) << "cycle " << cycle;
   }
 }
@@ -80,7 +84,7 @@ TEST(LoadCycles, MayaPluginComesBackFreshEachOfAThousandLoads) {
 TEST(LoadCycles, ShaderLibraryComesBackWithAnEmptyHostTableEachOfAThousandLoads) {
   using Entry = miBoolean (*)(miColor*, miState*, vela_mattora_params*);
   const std::vector<mrhost::ShaderDecl> decls =
-      mrhost::readDeclarationFile(VELA_MATTORA_DECLARATION);
+      mrhost::readDeclarationFile(testsupport::besideExecutable(VELA_MATTORA_DECLARATION));
   const mrhost::ShaderDecl& decl = mrhost::findDeclaration(decls, "vela_mattora");
 
   // Roughness 0, one sample at N.L = 0.8, no ambient or incandescence.
@@ -97,7 +101,8 @@ TEST(LoadCycles, ShaderLibraryComesBackWithAnEmptyHostTableEachOfAThousandLoads)
   const double expected[3] = {0.5 * 0.8 * 0.8, 0.25 * 0.8 * 0.8, 1.0 * 0.8 * 0.8};
 
   for (int cycle = 0; cycle < kCycles; ++cycle) {
-    void* library = dlopen(VELA_MATTORA_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    void* library =
+        dlopen(testsupport::besideExecutable(VELA_MATTORA_LIBRARY).c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << "cycle " << cycle << ": " << dlerror();
     const auto entry = reinterpret_cast<Entry>(dlsym(library, "vela_mattora"));
     const auto setModuleHandle =
@@ -133,7 +138,8 @@ TEST(LoadCycles, ShaderLibraryComesBackWithAnEmptyHostTableEachOfAThousandLoads)
     ASSERT_EQ(c.a, 1.0f);
 
     ASSERT_EQ(dlclose(library), 0) << dlerror();
-    ASSERT_FALSE(stillLoaded(VELA_MATTORA_LIBRARY)) << "cycle " << cycle << ": still mapped";
+    ASSERT_FALSE(stillLoaded(testsupport::besideExecutable(VELA_MATTORA_LIBRARY)))
+        << "cycle " << cycle << ": still mapped";
   }
 }
 

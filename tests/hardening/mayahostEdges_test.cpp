@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "support/besideExecutable.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -38,7 +40,8 @@ class MayahostEdges : public ::testing::Test {
   // Runs in a folder of its own, so anything written there shows.
   Outcome run(const std::string& plugin) {
     fs::create_directory(dir_ / "work");
-    return testsupport::runProgram(MAYAHOST_EXE, {plugin}, dir_ / "work");
+    return testsupport::runProgram(testsupport::besideExecutable(MAYAHOST_EXE), {plugin},
+                                   dir_ / "work");
   }
 
   testsupport::ScratchDir scratch_{"mattora-mayahost"};
@@ -57,9 +60,10 @@ TEST_F(MayahostEdges, FilesThatAreNoPluginGiveOneLineAndFail) {
       {"text file", (inputs / "text.so").string(), "not a loadable library"},
       {"empty file", (inputs / "empty.so").string(), "not a loadable library"},
       {"folder", (inputs / "folder.so").string(), "not a file"},
-      {"library without plug-in exports", NO_EXPORTS_LIBRARY,
+      {"library without plug-in exports", testsupport::besideExecutable(NO_EXPORTS_LIBRARY),
        "missing exports: initializePlugin, uninitializePlugin, MApiVersion"},
-      {"library with initializePlugin alone", INITIALIZE_ONLY_LIBRARY,
+      {"library with initializePlugin alone",
+       testsupport::besideExecutable(INITIALIZE_ONLY_LIBRARY),
        "missing exports: uninitializePlugin, MApiVersion"},
   };
   const std::vector<std::string> before = listing(dir_);
@@ -78,7 +82,7 @@ TEST_F(MayahostEdges, FilesThatAreNoPluginGiveOneLineAndFail) {
 }
 
 TEST_F(MayahostEdges, TheBuiltPluginLoadsAndExitsZero) {
-  const Outcome r = run(MATTORA_PLUGIN);
+  const Outcome r = run(testsupport::besideExecutable(MATTORA_PLUGIN));
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_NE(r.out.find("node type \"mattora\""), std::string::npos) << r.out;

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/besideExecutable.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -29,14 +31,15 @@ class PreviewEdges : public ::testing::Test {
   std::string libraryWithDeclaration(const std::string& name, const std::string& declaration) {
     const fs::path folder = dir_ / name;
     fs::create_directory(folder);
-    fs::copy_file(VELA_MATTORA_LIBRARY, folder / "vela_mattora.so");
+    fs::copy_file(testsupport::besideExecutable(VELA_MATTORA_LIBRARY), folder / "vela_mattora.so");
     std::ofstream(folder / "vela_mattora.mi", std::ios::binary) << declaration;
     return (folder / "vela_mattora.so").string();
   }
 
   Outcome run(std::vector<std::string> args) {
     args.insert(args.end(), {"--size", "48x16", "--spp", "1", "--output", "picture.png"});
-    return testsupport::runProgram(MATTORA_PREVIEW_EXE, args, dir_ / "work");
+    return testsupport::runProgram(testsupport::besideExecutable(MATTORA_PREVIEW_EXE), args,
+                                   dir_ / "work");
   }
 
   testsupport::ScratchDir scratch_{"mattora-preview-edges"};

@@ -7,10 +7,11 @@
 #include <string>
 
 #include "mayahost/host.h"
+#include "support/besideExecutable.h"
 
 namespace mattoratest {
 
-inline const char* pluginPath() { return MATTORA_PLUGIN_PATH; }
+inline std::string pluginPath() { return testsupport::besideExecutable(MATTORA_PLUGIN_PATH); }
 
 class LoadedPlugin : public ::testing::Test {
  protected:

@@ -11,6 +11,7 @@
 
 #include "mayahost/host.h"
 #include "pluginFixture.h"
+#include "support/besideExecutable.h"
 
 namespace {
 
@@ -21,8 +22,8 @@ const std::string kRefresh =
     "if( `window -exists createRenderNodeWindow` )  "
     "{refreshCreateRenderNodeWindow(\"shader/surface\");}\n";
 
-bool libraryIsResident(const char* path) {
-  void* handle = dlopen(path, RTLD_NOW | RTLD_NOLOAD);
+bool libraryIsResident(const std::string& path) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
   if (handle) dlclose(handle);
   return handle != nullptr;
 }
@@ -148,7 +149,7 @@ std::vector<BadFile> badFiles() {
       {"missing file", (dir / "mattora_no_such_plugin.so").string(), "no such file"},
       {"text file", text, "not a loadable library"},
       {"bare file name of a text file", bare, "not a loadable library (./" + bare},
-      {"library without the exports", NOT_A_PLUGIN_PATH,
+      {"library without the exports", testsupport::besideExecutable(NOT_A_PLUGIN_PATH),
        "missing exports: initializePlugin, uninitializePlugin, MApiVersion"},
   };
 }
@@ -178,7 +179,8 @@ std::pair<int, std::string> run(const std::string& command) {
 
 TEST(MayahostTool, BadFilesGiveOneLineAndAFailingExit) {
   for (const BadFile& bad : badFiles()) {
-    const auto [exitCode, output] = run(std::string(MAYAHOST_PATH) + " '" + bad.path + "'");
+    const auto [exitCode, output] =
+        run(testsupport::besideExecutable(MAYAHOST_PATH) + " '" + bad.path + "'");
     EXPECT_NE(exitCode, 0) << bad.what;
     EXPECT_NE(output.find(bad.expectedProblem), std::string::npos) << bad.what << ": " << output;
     ASSERT_FALSE(output.empty());
@@ -187,7 +189,8 @@ TEST(MayahostTool, BadFilesGiveOneLineAndAFailingExit) {
 }
 
 TEST(MayahostTool, PrintsTheTypeItsAttributesAndCommands) {
-  const auto [exitCode, output] = run(std::string(MAYAHOST_PATH) + " '" + pluginPath() + "'");
+  const auto [exitCode, output] =
+      run(testsupport::besideExecutable(MAYAHOST_PATH) + " '" + pluginPath() + "'");
   EXPECT_EQ(exitCode, 0) << output;
   for (const char* expected :
        {"vendor \"Orrin : Halvane\"", "MApiVersion \"800\"",

@@ -13,22 +13,23 @@
 #include <string>
 
 #include "mentalray/hostBinding.h"
+#include "support/besideExecutable.h"
 
 namespace {
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
 
-void* openModule(const char* path) {
-  void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+void* openModule(const std::string& path) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   EXPECT_NE(handle, nullptr) << dlerror();
   return handle;
 }
 
 struct Modules {
-  void* a = openModule(FAKE_RENDERER_A);
-  void* b = openModule(FAKE_RENDERER_B);
-  void* partial = openModule(FAKE_RENDERER_PARTIAL);
+  void* a = openModule(testsupport::besideExecutable(FAKE_RENDERER_A));
+  void* b = openModule(testsupport::besideExecutable(FAKE_RENDERER_B));
+  void* partial = openModule(testsupport::besideExecutable(FAKE_RENDERER_PARTIAL));
 };
 
 const Modules& modules() {
@@ -87,7 +88,7 @@ TEST(Binding, SetModuleHandleReturnsZeroAndEmptiesTheWholeTable) {
 }
 
 TEST(Binding, LibraryReportsVersionOne) {
-  void* library = openModule(VELA_MATTORA_LIBRARY);
+  void* library = openModule(testsupport::besideExecutable(VELA_MATTORA_LIBRARY));
   auto version = reinterpret_cast<int (*)()>(dlsym(library, "vela_mattora_version"));
   ASSERT_NE(version, nullptr);
   EXPECT_EQ(version(), 1);
@@ -207,7 +208,8 @@ TEST(Binding, StubsUseSlots50_85_91AndNoOther) {
 }
 
 std::set<std::string> dynamicSymbols(const std::string& options) {
-  const std::string command = "nm -D " + options + " '" VELA_MATTORA_LIBRARY "'";
+  const std::string command =
+      "nm -D " + options + " '" + testsupport::besideExecutable(VELA_MATTORA_LIBRARY) + "'";
   FILE* pipe = popen(command.c_str(), "r");
   std::set<std::string> names;
   if (!pipe) return names;

@@ -9,6 +9,7 @@
 #include "hosts/mentalray/declaration.h"
 #include "hosts/mentalray/error.h"
 #include "hosts/mentalray/shaderInstance.h"
+#include "support/besideExecutable.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ using mrhost::ParamType;
 
 const mrhost::ShaderDecl& velaMattora() {
   static const std::vector<mrhost::ShaderDecl> decls =
-      mrhost::readDeclarationFile(VELA_MATTORA_DECLARATION);
+      mrhost::readDeclarationFile(testsupport::besideExecutable(VELA_MATTORA_DECLARATION));
   return mrhost::findDeclaration(decls, "vela_mattora");
 }
 

@@ -7,6 +7,7 @@
 #include "hosts/mentalray/declaration.h"
 #include "hosts/mentalray/error.h"
 #include "hosts/mentalray/shaderLibrary.h"
+#include "support/besideExecutable.h"
 
 namespace {
 
@@ -20,8 +21,9 @@ std::string loadError(const std::string& path, const mrhost::ShaderDecl& decl) {
 }
 
 TEST(Loader, LoadsTheBuiltLibraryAndReadsItsVersion) {
-  const auto decls = mrhost::readDeclarationFile(VELA_MATTORA_DECLARATION);
-  mrhost::ShaderLibrary library(VELA_MATTORA_LIBRARY,
+  const auto decls =
+      mrhost::readDeclarationFile(testsupport::besideExecutable(VELA_MATTORA_DECLARATION));
+  mrhost::ShaderLibrary library(testsupport::besideExecutable(VELA_MATTORA_LIBRARY),
                                 mrhost::findDeclaration(decls, "vela_mattora"));
   EXPECT_EQ(library.version(), 1);
   EXPECT_NE(library.entry(), nullptr);
@@ -29,7 +31,8 @@ TEST(Loader, LoadsTheBuiltLibraryAndReadsItsVersion) {
 }
 
 TEST(Loader, RefusesWhatItCannotUseWithAOneLineError) {
-  const auto decls = mrhost::readDeclarationFile(VELA_MATTORA_DECLARATION);
+  const auto decls =
+      mrhost::readDeclarationFile(testsupport::besideExecutable(VELA_MATTORA_DECLARATION));
   const mrhost::ShaderDecl& decl = mrhost::findDeclaration(decls, "vela_mattora");
   mrhost::ShaderDecl versionTwo = decl;
   versionTwo.version = 2;
@@ -43,12 +46,16 @@ TEST(Loader, RefusesWhatItCannotUseWithAOneLineError) {
   const Case cases[] = {
       {"missing file", "no/such/vela_mattora.so", decl,
        "no/such/vela_mattora.so: cannot load shader library: ", "No such file"},
-      {"not a library", VELA_MATTORA_DECLARATION, decl,
-       std::string(VELA_MATTORA_DECLARATION) + ": cannot load shader library: ", ""},
-      {"missing exports", FAKE_RENDERER_A, decl,
-       std::string(FAKE_RENDERER_A) + ": shader library does not export \"miSetModuleHandle\"", ""},
-      {"version mismatch", VELA_MATTORA_LIBRARY, versionTwo,
-       std::string(VELA_MATTORA_LIBRARY) + ": shader \"vela_mattora\" is version 1 but ",
+      {"not a library", testsupport::besideExecutable(VELA_MATTORA_DECLARATION), decl,
+       testsupport::besideExecutable(VELA_MATTORA_DECLARATION) + ": cannot load shader library: ",
+       ""},
+      {"missing exports", testsupport::besideExecutable(FAKE_RENDERER_A), decl,
+       testsupport::besideExecutable(FAKE_RENDERER_A) +
+           ": shader library does not export \"miSetModuleHandle\"",
+       ""},
+      {"version mismatch", testsupport::besideExecutable(VELA_MATTORA_LIBRARY), versionTwo,
+       testsupport::besideExecutable(VELA_MATTORA_LIBRARY) +
+           ": shader \"vela_mattora\" is version 1 but ",
        "declares version 2"},
   };
   for (const Case& c : cases) {

@@ -15,6 +15,7 @@
 #include "hosts/mentalray/shaderLibrary.h"
 #include "hosts/mentalray/shadingContext.h"
 #include "hosts/mentalray/testing.h"
+#include "support/besideExecutable.h"
 
 namespace mrtest {
 
@@ -25,11 +26,12 @@ class ShadingTest : public testing::Test {
  protected:
   static const mrhost::ShaderDecl& declaration() {
     static const std::vector<mrhost::ShaderDecl> decls =
-        mrhost::readDeclarationFile(VELA_MATTORA_DECLARATION);
+        mrhost::readDeclarationFile(testsupport::besideExecutable(VELA_MATTORA_DECLARATION));
     return mrhost::findDeclaration(decls, "vela_mattora");
   }
   static const mrhost::ShaderLibrary& library() {
-    static const mrhost::ShaderLibrary loaded(VELA_MATTORA_LIBRARY, declaration());
+    static const mrhost::ShaderLibrary loaded(testsupport::besideExecutable(VELA_MATTORA_LIBRARY),
+                                              declaration());
     return loaded;
   }
 

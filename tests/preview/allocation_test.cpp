@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/allocationCounter.h"
+#include "support/besideExecutable.h"
 
 namespace {
 
@@ -26,8 +27,8 @@ TEST(Allocation, ShadingThroughEitherHostAllocatesNothing) {
   for (const Case& c : cases) {
     preview::Options options;
     options.host = c.host;
-    options.mayaPlugin = MATTORA_PLUGIN_PATH;
-    options.mentalrayLibrary = VELA_MATTORA_LIBRARY;
+    options.mayaPlugin = testsupport::besideExecutable(MATTORA_PLUGIN_PATH);
+    options.mentalrayLibrary = testsupport::besideExecutable(VELA_MATTORA_LIBRARY);
     options.irradiance = options.texture = c.extras;
     // The area preset: several lights, one of them with many samples.
     const preview::Scene scene =

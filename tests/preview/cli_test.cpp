@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/besideExecutable.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -20,7 +22,7 @@ class Program : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(scratch_.ok()); }
 
   Outcome run(const std::vector<std::string>& args) {
-    return testsupport::runProgram(MATTORA_PREVIEW_EXE, args, dir_);
+    return testsupport::runProgram(testsupport::besideExecutable(MATTORA_PREVIEW_EXE), args, dir_);
   }
 
   testsupport::ScratchDir scratch_{"mattora-cli"};
@@ -62,8 +64,9 @@ TEST_F(Program, PluginFileProblemsGiveOneLineAndExitCodeOne) {
   char pattern[] = "/tmp/mattora-cli-plugins-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
   const fs::path plugins = pattern;
-  fs::copy_file(MATTORA_PLUGIN_PATH, plugins / "vela_mattora.so");
-  fs::copy_file(fs::path(VELA_MATTORA_LIBRARY).parent_path() / "vela_mattora.mi",
+  fs::copy_file(testsupport::besideExecutable(MATTORA_PLUGIN_PATH), plugins / "vela_mattora.so");
+  fs::copy_file(fs::path(testsupport::besideExecutable(VELA_MATTORA_LIBRARY)).parent_path() /
+                    "vela_mattora.mi",
                 plugins / "vela_mattora.mi");
   std::ofstream(plugins / "text.so") << "not a library\n";
   const std::string wrongShader = (plugins / "vela_mattora.so").string();
@@ -77,7 +80,7 @@ TEST_F(Program, PluginFileProblemsGiveOneLineAndExitCodeOne) {
   const std::vector<Case> cases = {
       {"missing Maya plug-in", {"--maya-plugin", "missing.so"}, "\"missing.so\": no such file"},
       {"Maya plug-in without the plug-in exports",
-       {"--maya-plugin", VELA_MATTORA_LIBRARY},
+       {"--maya-plugin", testsupport::besideExecutable(VELA_MATTORA_LIBRARY)},
        "not a Maya plug-in (missing exports"},
       {"Maya plug-in that is no library", {"--maya-plugin", text}, "not a loadable library"},
       {"missing shader library",
@@ -90,7 +93,7 @@ TEST_F(Program, PluginFileProblemsGiveOneLineAndExitCodeOne) {
        {"--mentalray-library", text},
        "cannot load shader library"},
       {"shader library without its declaration beside it",
-       {"--mentalray-library", MATTORA_PLUGIN_PATH},
+       {"--mentalray-library", testsupport::besideExecutable(MATTORA_PLUGIN_PATH)},
        "vela_mattora.mi: cannot open the shader declaration"},
   };
   for (const Case& c : cases) {

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "support/besideExecutable.h"
+
 using preview::Host;
 using preview::LightPreset;
 using preview::LinearImage;
@@ -33,8 +35,8 @@ const HostCase kHosts[] = {{"maya", Host::Maya}, {"mentalray", Host::Mentalray}}
 Options optionsFor(Host host) {
   Options o;
   o.host = host;
-  o.mayaPlugin = MATTORA_PLUGIN_PATH;
-  o.mentalrayLibrary = VELA_MATTORA_LIBRARY;
+  o.mayaPlugin = testsupport::besideExecutable(MATTORA_PLUGIN_PATH);
+  o.mentalrayLibrary = testsupport::besideExecutable(VELA_MATTORA_LIBRARY);
   return o;
 }
 
@@ -199,7 +201,7 @@ TEST(HostPaths, MissingPluginFilesAreOneLineErrors) {
   maya.mayaPlugin = "no/such/mattora.so";
   mentalray.mentalrayLibrary = "no/such/vela_mattora.so";
   Options swapped = optionsFor(Host::Maya);
-  swapped.mayaPlugin = VELA_MATTORA_LIBRARY;
+  swapped.mayaPlugin = testsupport::besideExecutable(VELA_MATTORA_LIBRARY);
   const std::vector<Case> cases = {
       {"missing Maya plug-in", maya, "\"no/such/mattora.so\": no such file"},
       {"missing shader library", mentalray, "\"no/such/vela_mattora.so\": no such file"},

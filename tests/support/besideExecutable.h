@@ -1,8 +1,10 @@
-// Benchmarks load the built plug-in files at run time. They find them by a
-// path relative to their own executable, which the build fixes, so a build
-// tree can be moved or copied and still run its benchmarks.
+// Tests and benchmarks load built files at run time. They find them by a
+// path relative to their own executable, which the build fixes, so no path of
+// the build machine ends up in a binary and a build tree can be moved or
+// copied and still run them.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #if defined(_WIN32)
@@ -13,7 +15,7 @@
 #include <climits>
 #endif
 
-namespace bench {
+namespace testsupport {
 
 // The folder of the running executable, or "." when it cannot be found.
 inline std::string executableDirectory() {
@@ -33,8 +35,10 @@ inline std::string executableDirectory() {
 }
 
 // `relative` is a path from the executable's folder, as the build wrote it.
+// The result is absolute, so it stays right for a program run in another
+// folder, and free of "..", so it reads as the file's own path in messages.
 inline std::string besideExecutable(const char* relative) {
-  return executableDirectory() + "/" + relative;
+  return std::filesystem::path(executableDirectory() + "/" + relative).lexically_normal().string();
 }
 
-}  // namespace bench
+}  // namespace testsupport
