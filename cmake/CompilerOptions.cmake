@@ -38,3 +38,23 @@ function(mattora_per_sample_code target)
     target_compile_options(${target} PRIVATE -fno-slp-vectorize)
   endif()
 endfunction()
+
+# A library a host loads by file name: no "lib" prefix, nothing visible but
+# the entry points it exports itself, and per-sample code built as above.
+# WINDOWS_SUFFIX names it for Windows (the Maya plug-in is an .mll) and keeps
+# ".so" elsewhere, where CMake would otherwise pick a platform default.
+function(mattora_loadable_library target)
+  cmake_parse_arguments(ARG "" "WINDOWS_SUFFIX" "" ${ARGN})
+  mattora_per_sample_code(${target})
+  set_target_properties(${target} PROPERTIES
+    PREFIX ""
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+  if(ARG_WINDOWS_SUFFIX)
+    if(WIN32)
+      set_target_properties(${target} PROPERTIES SUFFIX ${ARG_WINDOWS_SUFFIX})
+    else()
+      set_target_properties(${target} PROPERTIES SUFFIX ".so")
+    endif()
+  endif()
+endfunction()
