@@ -2,6 +2,8 @@
 #
 #   mattora.mod                    Maya module description: point MAYA_MODULE_PATH here
 #   plug-ins/mattora.mll|.so       the Maya plug-in
+#   scripts/AEmattoraTemplate.mel  its Attribute Editor layout (Maya puts a
+#                                  module's scripts/ on its script path)
 #   mentalray/vela_mattora.dll|.so the mental ray shader library
 #   mentalray/vela_mattora.mi      its declaration
 #   mentalray/examples/            a scene fragment that uses the shader
@@ -19,6 +21,7 @@ if(TARGET mattora)
     RUNTIME DESTINATION plug-ins COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 endif()
 install(FILES maya/mattora.mod DESTINATION . COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+install(FILES maya/AEmattoraTemplate.mel DESTINATION scripts COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 
 if(TARGET vela_mattora)
   install(TARGETS vela_mattora
