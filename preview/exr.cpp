@@ -13,6 +13,7 @@
 #include <ImfVecAttribute.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <vector>
 
@@ -37,13 +38,16 @@ const char* hostName(Host host) {
 void describeRender(Imf::Header& header, const Options& o, const std::vector<std::string>& rows) {
   header.insert("mattora.host", Imf::StringAttribute(hostName(o.host)));
   header.insert("mattora.rows", Imf::StringVectorAttribute(rows));
-  // As the option takes it: many EXR readers show no float vectors.
+  // As the option takes it (many EXR readers show no float vectors), each
+  // value in the fewest digits that read back as the same float.
   std::string roughness;
   for (const float sigma : o.roughness) {
     char value[32];
-    std::snprintf(value, sizeof value, "%s%.9g", roughness.empty() ? "" : ",",
-                  static_cast<double>(sigma));
-    roughness += value;
+    for (int digits = 6; digits <= 9; ++digits) {
+      std::snprintf(value, sizeof value, "%.*g", digits, static_cast<double>(sigma));
+      if (std::strtof(value, nullptr) == sigma) break;
+    }
+    roughness += (roughness.empty() ? "" : ",") + std::string(value);
   }
   header.insert("mattora.roughness", Imf::StringAttribute(roughness));
   header.insert("mattora.color", Imf::V3fAttribute(Imath::V3f(o.color.r, o.color.g, o.color.b)));
