@@ -2,10 +2,12 @@
 #
 #   mattora.mod                    Maya module description: point MAYA_MODULE_PATH here
 #   plug-ins/mattora.mll|.so       the Maya plug-in
+#   scripts/AEmattoraTemplate.mel  its Attribute Editor layout (Maya puts a
+#                                  module's scripts/ on its script path)
 #   mentalray/vela_mattora.dll|.so the mental ray shader library
 #   mentalray/vela_mattora.mi      its declaration
 #   mentalray/examples/            a scene fragment that uses the shader
-#   README.md, LICENSE
+#   README.md, LICENSE, docs/      what README links to
 #
 # The example sits in a folder of its own, so that a renderer told to read
 # every .mi file of the shader folder does not take it for a declaration.
@@ -19,6 +21,7 @@ if(TARGET mattora)
     RUNTIME DESTINATION plug-ins COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 endif()
 install(FILES maya/mattora.mod DESTINATION . COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+install(FILES maya/AEmattoraTemplate.mel DESTINATION scripts COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 
 if(TARGET vela_mattora)
   install(TARGETS vela_mattora
@@ -36,6 +39,10 @@ install(FILES ${CMAKE_BINARY_DIR}/package/vela_mattora_example.mi
   DESTINATION mentalray/examples COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 
 install(FILES README.md LICENSE DESTINATION . COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+# README links to these pages and shows the picture; without them its links
+# would lead nowhere in an unpacked package.
+install(DIRECTORY docs/ DESTINATION docs COMPONENT ${MATTORA_PACKAGE_COMPONENT}
+  FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
 
 if(WIN32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)

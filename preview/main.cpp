@@ -1,5 +1,6 @@
 // mattora-preview: renders a row of spheres in the mattora material through
 // each host's deliverable and writes the picture, one row per host.
+#include "preview/exr.h"
 #include "preview/hosts.h"
 #include "preview/options.h"
 #include "preview/picture.h"
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   const ParseResult parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (parsed.action == ParseResult::Action::Help) {
-    std::fputs(helpText().c_str(), stdout);
+    std::fputs(parsed.help.c_str(), stdout);
     return 0;
   }
   if (parsed.action == ParseResult::Action::Fail)
@@ -86,9 +87,16 @@ int main(int argc, char** argv) {
   }
 
   std::vector<LabelledRow> rows;
-  for (size_t i = 0; i < backends.size(); ++i)
+  std::vector<std::string> rowHosts;
+  for (size_t i = 0; i < backends.size(); ++i) {
     rows.push_back(LabelledRow{rowLabel(backends[i]->name()), &images[i]});
-  if (!writePng(options.output, composePicture(scene, rows), error)) return failWith(error, 1);
+    rowHosts.push_back(backends[i]->name());
+  }
+  const bool written =
+      options.format == OutputFormat::Exr
+          ? writeExr(options.output, composeLinearPicture(scene, rows), options, rowHosts, error)
+          : writePng(options.output, composePicture(scene, rows), error);
+  if (!written) return failWith(error, 1);
 
   if (images.size() == 2) {
     summary.notCompared = whyHostsDiffer(options);

@@ -1,9 +1,12 @@
 #include "preview/options.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <thread>
 
 namespace preview {
@@ -103,6 +106,12 @@ std::string parseSize(const std::string& text, int& width, int& height) {
   return {};
 }
 
+std::string parsePath(const std::string& name, const std::string& text, std::string& path) {
+  if (text.empty()) return name + " needs a file path";
+  path = text;
+  return {};
+}
+
 std::string parseCount(const std::string& name, const std::string& text, int high, int& value) {
   if (!parseInt(text, 1, high, value))
     return name + " " + quoted(text) + ": expected a whole number from 1 to " +
@@ -110,13 +119,98 @@ std::string parseCount(const std::string& name, const std::string& text, int hig
   return {};
 }
 
-std::string parseOutput(const std::string& text, std::string& output) {
-  const std::string extension = ".png";
-  if (text.size() <= extension.size() ||
-      text.compare(text.size() - extension.size(), extension.size(), extension) != 0 ||
-      text.back() == '/' || text[text.size() - extension.size() - 1] == '/')
-    return "--output " + quoted(text) + ": expected the path of a .png file";
+std::string parseOutput(const std::string& text, std::string& output, OutputFormat& format) {
+  const size_t slash = text.rfind('/');
+  const std::string name = slash == std::string::npos ? text : text.substr(slash + 1);
+  const size_t dot = name.rfind('.');
+  const std::string extension = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
+  if (extension == ".png")
+    format = OutputFormat::Png;
+  else if (extension == ".exr")
+    format = OutputFormat::Exr;
+  else
+    return "--output " + quoted(text) + ": expected the path of a .png or .exr file";
   output = text;
+  return {};
+}
+
+const char* kDescription =
+    "Renders a row of spheres in the mattora material, shaded through the built Maya\n"
+    "plug-in and the mental ray shader library, and writes the picture: an 8-bit sRGB\n"
+    "PNG, or with --output NAME.exr linear 32-bit float OpenEXR.\n";
+
+const char* kFooter =
+    "Values may also follow an '=' (--size=320x80). The summary line goes to standard\n"
+    "output, the progress bar to standard error when it is a terminal.";
+
+// Every value goes through the parsers above, so the messages name the value
+// as given; the library does the rest of the command line.
+void addOptions(CLI::App& app, Options& o) {
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  auto add = [&app](const char* name, const char* type, const char* text,
+                    std::function<std::string(const std::string&)> parse) {
+    app.add_option_function<std::string>(
+           name,
+           [parse](const std::string& value) {
+             const std::string problem = parse(value);
+             if (!problem.empty()) throw CLI::ValidationError(problem);
+           },
+           text)
+        ->type_name(type);
+  };
+  add("--host", "maya|mentalray|both",
+      "which host shades the spheres (default: both, stacked as two labelled rows)",
+      [&o](const std::string& v) { return parseHost(v, o.host); });
+  add("--roughness", "LIST", "comma-separated roughness, one sphere each (default: 0,0.25,0.5,1)",
+      [&o](const std::string& v) { return parseRoughness(v, o.roughness); });
+  add("--color", "R,G,B", "surface colour, linear; one value for a grey (default: 0.5,0.5,0.5)",
+      [&o](const std::string& v) { return parseColor(v, o.color); });
+  add("--diffuse", "X", "diffuse weight (default: 0.8)",
+      [&o](const std::string& v) { return parseScalar("--diffuse", v, o.diffuse); });
+  add("--translucence", "X", "translucence weight, Maya only (default: 0)",
+      [&o](const std::string& v) { return parseScalar("--translucence", v, o.translucence); });
+  add("--lights", "PRESET",
+      "key: one light beside the camera; side: one light from the right; studio: key and "
+      "side; area: key, side and a 16-sample rectangular area light (default: studio)",
+      [&o](const std::string& v) -> std::string {
+        if (lightPresetFromName(v, o.lights)) return {};
+        return "--lights " + quoted(v) + ": expected key, side, studio or area";
+      });
+  add("--size", "WIDTHxHEIGHT", "size of each host's row in pixels (default: 640x160)",
+      [&o](const std::string& v) { return parseSize(v, o.width, o.height); });
+  add("--spp", "N", "samples per pixel (default: 4)", [&o](const std::string& v) {
+    return parseCount("--spp", v, kMaxSamplesPerPixel, o.samplesPerPixel);
+  });
+  add("--threads", "N", "render threads (default: all cores)",
+      [&o](const std::string& v) { return parseCount("--threads", v, kMaxThreads, o.threads); });
+  add("--output", "PATH",
+      "the picture to write, .png or .exr by its extension (default: mattora-preview.png)",
+      [&o](const std::string& v) { return parseOutput(v, o.output, o.format); });
+  app.add_flag("--irradiance", o.irradiance, "mental ray only: add the renderer's irradiance term")
+      ->disable_flag_override();
+  app.add_flag("--texture", o.texture, "mental ray only: drive the colour by a checker")
+      ->disable_flag_override();
+  add("--maya-plugin", "FILE",
+      "the mattora plug-in to load (default: the one built with this program)",
+      [&o](const std::string& v) { return parsePath("--maya-plugin", v, o.mayaPlugin); });
+  add("--mentalray-library", "FILE",
+      "the vela_mattora library to load, with the vela_mattora.mi beside it (default: the one "
+      "built with this program)",
+      [&o](const std::string& v) {
+        return parsePath("--mentalray-library", v, o.mentalrayLibrary);
+      });
+  app.footer(kFooter);
+  app.allow_extras();  // reported below, in the words of the other messages
+}
+
+// The name of the option a library message is about: it starts "--name:".
+std::string optionNamed(const CLI::App& app, const std::string& message) {
+  for (const CLI::Option* option : app.get_options()) {
+    const std::string name = option->get_name(false, true);
+    if (message.compare(0, name.size() + 1, name + ":") == 0 ||
+        message.rfind(name.substr(2) + " ", 0) == 0)
+      return name;
+  }
   return {};
 }
 
@@ -124,112 +218,38 @@ std::string parseOutput(const std::string& text, std::string& output) {
 
 ParseResult parseOptions(const std::vector<std::string>& args) {
   ParseResult result;
-  Options& o = result.options;
+  CLI::App app{kDescription, "mattora-preview"};
+  addOptions(app, result.options);
   auto fail = [&result](const std::string& error) {
     result.action = ParseResult::Action::Fail;
     result.error = error;
     return result;
   };
 
-  for (size_t i = 0; i < args.size(); ++i) {
-    std::string name = args[i], value;
-    bool hasValue = false;
-    const size_t equals = name.find('=');
-    if (name.compare(0, 2, "--") == 0 && equals != std::string::npos) {
-      value = name.substr(equals + 1);
-      name = name.substr(0, equals);
-      hasValue = true;
-    }
-
-    if (name == "--help" || name == "-h") {
-      if (hasValue) return fail(name + " takes no value");
-      result.action = ParseResult::Action::Help;
-      return result;
-    }
-    if (name == "--irradiance" || name == "--texture") {
-      if (hasValue) return fail(name + " takes no value");
-      (name == "--irradiance" ? o.irradiance : o.texture) = true;
-      continue;
-    }
-
-    const bool takesValue = name == "--host" || name == "--roughness" || name == "--color" ||
-                            name == "--diffuse" || name == "--translucence" || name == "--lights" ||
-                            name == "--size" || name == "--spp" || name == "--threads" ||
-                            name == "--output" || name == "--maya-plugin" ||
-                            name == "--mentalray-library";
-    if (!takesValue) {
-      if (name.compare(0, 1, "-") == 0) return fail("unknown option " + quoted(name));
-      return fail("unexpected argument " + quoted(name));
-    }
-    if (!hasValue) {
-      if (i + 1 >= args.size()) return fail(name + " needs a value");
-      value = args[++i];
-    }
-
-    std::string error;
-    if (name == "--host")
-      error = parseHost(value, o.host);
-    else if (name == "--roughness")
-      error = parseRoughness(value, o.roughness);
-    else if (name == "--color")
-      error = parseColor(value, o.color);
-    else if (name == "--diffuse")
-      error = parseScalar(name, value, o.diffuse);
-    else if (name == "--translucence")
-      error = parseScalar(name, value, o.translucence);
-    else if (name == "--lights") {
-      if (!lightPresetFromName(value, o.lights))
-        error = "--lights " + quoted(value) + ": expected key, side, studio or area";
-    } else if (name == "--size")
-      error = parseSize(value, o.width, o.height);
-    else if (name == "--spp")
-      error = parseCount(name, value, kMaxSamplesPerPixel, o.samplesPerPixel);
-    else if (name == "--threads")
-      error = parseCount(name, value, kMaxThreads, o.threads);
-    else if (name == "--maya-plugin" || name == "--mentalray-library") {
-      if (value.empty())
-        error = name + " needs a file path";
-      else
-        (name == "--maya-plugin" ? o.mayaPlugin : o.mentalrayLibrary) = value;
-    } else
-      error = parseOutput(value, o.output);
-    if (!error.empty()) return fail(error);
+  std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them last first
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    result.action = ParseResult::Action::Help;
+    result.help = app.help();
+    return result;
+  } catch (const CLI::ArgumentMismatch& e) {
+    const std::string name = optionNamed(app, e.what());
+    if (name == "--irradiance" || name == "--texture") return fail(name + " takes no value");
+    if (name == "--maya-plugin" || name == "--mentalray-library")
+      return fail(name + " needs a file path");
+    if (!name.empty()) return fail(name + " needs a value");
+    return fail(e.what());
+  } catch (const CLI::ParseError& e) {
+    return fail(e.what());
+  }
+  if (!app.remaining().empty()) {
+    const std::string extra = app.remaining().front();
+    if (extra.rfind("-", 0) == 0)
+      return fail("unknown option " + quoted(extra.substr(0, extra.find('='))));
+    return fail("unexpected argument " + quoted(extra));
   }
   return result;
-}
-
-std::string helpText() {
-  return "Usage: mattora-preview [options]\n"
-         "Renders a row of spheres in the mattora material, shaded through the built Maya\n"
-         "plug-in and the mental ray shader library, and writes the picture as a PNG.\n"
-         "\n"
-         "  --host maya|mentalray|both  which host shades the spheres (default: both, stacked\n"
-         "                              as two labelled rows)\n"
-         "  --roughness LIST            comma-separated roughness, one sphere each\n"
-         "                              (default: 0,0.25,0.5,1)\n"
-         "  --color R,G,B               surface colour, linear; one value for a grey\n"
-         "                              (default: 0.5,0.5,0.5)\n"
-         "  --diffuse X                 diffuse weight (default: 0.8)\n"
-         "  --translucence X            translucence weight, Maya only (default: 0)\n"
-         "  --lights PRESET             key: one light beside the camera; side: one light\n"
-         "                              from the right; studio: key and side; area: key,\n"
-         "                              side and a 16-sample rectangular area light\n"
-         "                              (default: studio)\n"
-         "  --size WIDTHxHEIGHT         size of each host's row in pixels (default: 640x160)\n"
-         "  --spp N                     samples per pixel (default: 4)\n"
-         "  --threads N                 render threads (default: all cores)\n"
-         "  --output PATH               the PNG to write (default: mattora-preview.png)\n"
-         "  --irradiance                mental ray only: add the renderer's irradiance term\n"
-         "  --texture                   mental ray only: drive the colour by a checker\n"
-         "  --maya-plugin FILE          the mattora plug-in to load (default: the one built\n"
-         "                              with this program)\n"
-         "  --mentalray-library FILE    the vela_mattora library to load, with the\n"
-         "                              vela_mattora.mi beside it (default: the one built\n"
-         "                              with this program)\n"
-         "  --help                      show this text and exit\n"
-         "\n"
-         "Values may also follow an '=' (--size=320x80). The summary line goes to standard\n"
-         "output, the progress bar to standard error when it is a terminal.\n";
 }
 
 int defaultThreadCount() {

@@ -10,6 +10,9 @@ namespace preview {
 
 enum class Host { Maya, Mentalray, Both };
 
+// Chosen by the output's extension.
+enum class OutputFormat { Png, Exr };
+
 struct Options {
   Host host = Host::Both;
   std::vector<float> roughness{0.0f, 0.25f, 0.5f, 1.0f};
@@ -22,6 +25,7 @@ struct Options {
   int samplesPerPixel = 4;
   int threads = 0;  // 0: one per core
   std::string output = "mattora-preview.png";
+  OutputFormat format = OutputFormat::Png;
   // The plug-in files; empty: the ones the build put next to this program.
   std::string mayaPlugin;
   std::string mentalrayLibrary;  // its vela_mattora.mi is read from the same folder
@@ -42,13 +46,12 @@ struct ParseResult {
   Action action = Action::Render;
   Options options;
   std::string error;  // Fail: one line naming the problem
+  std::string help;   // Help: the text to print
 };
 
 // `args` are the arguments after the program name. Options take their value
 // as the next argument or after '=' ("--size 320x80", "--size=320x80").
 ParseResult parseOptions(const std::vector<std::string>& args);
-
-std::string helpText();
 
 // The number of render threads used when --threads is not given.
 int defaultThreadCount();

@@ -28,6 +28,16 @@ int sphereColumn(const Scene& scene, const Sphere& sphere) {
   return static_cast<int>(std::lround((planeX / camera.halfWidth + 1.0f) * 0.5f * camera.width));
 }
 
+int bandHeight(const Camera& camera) {
+  const int scale = camera.width >= 480 ? 2 : 1;
+  return kGlyphHeight * scale + 4 * scale;
+}
+
+float decodeSrgb(unsigned char code) {
+  const double v = code / 255.0;
+  return static_cast<float>(v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+}
+
 }  // namespace
 
 unsigned char encodeSrgb(float linear) {
@@ -43,7 +53,7 @@ Picture composePicture(const Scene& scene, const std::vector<LabelledRow>& rows)
   const Camera& camera = scene.camera;
   const int scale = camera.width >= 480 ? 2 : 1;
   const int pad = 2 * scale;
-  const int band = kGlyphHeight * scale + 2 * pad;
+  const int band = bandHeight(camera);
 
   Picture picture;
   picture.width = camera.width;
@@ -73,6 +83,27 @@ Picture composePicture(const Scene& scene, const std::vector<LabelledRow>& rows)
     const int x = sphereColumn(scene, sphere) - textWidth(text, scale) / 2;
     drawText(picture.rgb.data(), picture.width, picture.height, x, top + pad, text, scale,
              kTextColor);
+  }
+  return picture;
+}
+
+LinearPicture composeLinearPicture(const Scene& scene, const std::vector<LabelledRow>& rows) {
+  const Picture coded = composePicture(scene, rows);
+  LinearPicture picture;
+  picture.width = coded.width;
+  picture.height = coded.height;
+  picture.rgb.resize(coded.rgb.size());
+  for (size_t i = 0; i < coded.rgb.size(); ++i) picture.rgb[i] = decodeSrgb(coded.rgb[i]);
+
+  const Camera& camera = scene.camera;
+  const int band = bandHeight(camera);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const int top = static_cast<int>(r) * (band + camera.height) + band;
+    for (int y = 0; y < camera.height; ++y) {
+      const float* in = rows[r].image->pixel(0, y);
+      std::copy(in, in + static_cast<size_t>(camera.width) * 3,
+                &picture.rgb[static_cast<size_t>(top + y) * picture.width * 3]);
+    }
   }
   return picture;
 }

@@ -1,4 +1,5 @@
-// Turns the rendered rows into the picture that is written out: 8-bit sRGB,
+// Turns the rendered rows into the picture that is written out: 8-bit sRGB
+// (or linear floats),
 // each host's row under a band with its label, and a band at the bottom
 // naming each sphere's roughness.
 #pragma once
@@ -27,6 +28,17 @@ struct LabelledRow {
 };
 
 Picture composePicture(const Scene& scene, const std::vector<LabelledRow>& rows);
+
+// The picture of composePicture in linear floats, pixel for pixel: the hosts'
+// rows hold the values the renderer produced, unchanged; the label bands the
+// linear values of their sRGB codes, so they read the same in a viewer.
+struct LinearPicture {
+  int width = 0;
+  int height = 0;
+  std::vector<float> rgb;  // row-major from the top-left, three floats a pixel
+};
+
+LinearPicture composeLinearPicture(const Scene& scene, const std::vector<LabelledRow>& rows);
 
 // Largest absolute difference between the two images' linear channel values;
 // NaN when a channel is NaN in either image (a fault must not read as

@@ -1,14 +1,13 @@
 #include "preview/png.h"
 
+#include "preview/atomicFile.h"
+
 #include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace preview {
 
@@ -56,55 +55,28 @@ bool encode(PngJob& job) {
   return true;
 }
 
-std::string describe(const std::string& path, const char* problem) {
-  return "cannot write " + path + ": " + problem;
-}
-
 }  // namespace
 
 bool writePng(const std::string& path, const Picture& picture, std::string& error) {
   if (picture.width <= 0 || picture.height <= 0 ||
       picture.rgb.size() != static_cast<size_t>(picture.width) * picture.height * 3) {
-    error = describe(path, "the picture is empty");
+    error = "cannot write " + path + ": the picture is empty";
     return false;
   }
-  std::vector<char> temporary(path.begin(), path.end());
-  const char suffix[] = ".tmp-XXXXXX";
-  temporary.insert(temporary.end(), suffix, suffix + sizeof suffix);
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) {
-    error = describe(path, std::strerror(errno));
-    return false;
-  }
-  // mkstemp makes the file private to its owner; give it the mode a plain
-  // fopen would have.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-
-  FILE* file = fdopen(fd, "wb");
-  if (!file) {
-    error = describe(path, std::strerror(errno));
-    close(fd);
-    unlink(temporary.data());
-    return false;
-  }
-  PngJob job{file, &picture, {0}};
-  const bool encoded = encode(job);
-  int problem = 0;
-  if (std::fflush(file) != 0 || std::ferror(file)) problem = errno ? errno : EIO;
-  if (std::fclose(file) != 0 && !problem) problem = errno ? errno : EIO;
-  if (!encoded || problem) {
-    error = describe(path, job.message[0] ? job.message : std::strerror(problem ? problem : EIO));
-    unlink(temporary.data());
-    return false;
-  }
-  if (std::rename(temporary.data(), path.c_str()) != 0) {
-    error = describe(path, std::strerror(errno));
-    unlink(temporary.data());
-    return false;
-  }
-  return true;
+  return writeAtomically(
+      path,
+      [&picture](const std::string& temporary) -> std::string {
+        FILE* file = std::fopen(temporary.c_str(), "wb");
+        if (!file) return std::strerror(errno);
+        PngJob job{file, &picture, {0}};
+        const bool encoded = encode(job);
+        int problem = 0;
+        if (std::fflush(file) != 0 || std::ferror(file)) problem = errno ? errno : EIO;
+        if (std::fclose(file) != 0 && !problem) problem = errno ? errno : EIO;
+        if (encoded && !problem) return {};
+        return job.message[0] ? job.message : std::strerror(problem ? problem : EIO);
+      },
+      error);
 }
 
 }  // namespace preview

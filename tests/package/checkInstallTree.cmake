@@ -38,6 +38,15 @@ if(EXISTS ${STAGE}/mattora.mod)
   endif()
 endif()
 
+# Maya runs AE<type>Template for the Attribute Editor of a node of that type.
+set(template ${STAGE}/scripts/AEmattoraTemplate.mel)
+if(EXISTS ${template})
+  file(READ ${template} templateText)
+  if(NOT templateText MATCHES "global proc AEmattoraTemplate\\(string \\$nodeName\\)")
+    list(APPEND problems "scripts/AEmattoraTemplate.mel defines no global proc AEmattoraTemplate")
+  endif()
+endif()
+
 set(example ${STAGE}/mentalray/examples/vela_mattora_example.mi)
 set(declaration ${STAGE}/mentalray/vela_mattora.mi)
 if(EXISTS ${example} AND EXISTS ${declaration})

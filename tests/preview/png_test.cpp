@@ -1,4 +1,13 @@
 #include "preview/png.h"
+#include "preview/exr.h"
+#include "testBackend.h"
+
+#include <ImfArray.h>
+#include <ImfFrameBuffer.h>
+#include <ImfHeader.h>
+#include <ImfInputFile.h>
+#include <ImfStringAttribute.h>
+#include <ImfStringVectorAttribute.h>
 
 #include <png.h>
 #include <sys/stat.h>
@@ -115,6 +124,63 @@ TEST_F(PngOutput, FailuresLeaveNothingBehindAndSayWhy) {
   in >> content;
   EXPECT_EQ(content, "old");
   EXPECT_TRUE(fs::is_empty(dir_ / "taken.png"));
+}
+
+// The EXR must carry the renderer's values bit for bit, in the PNG's layout,
+// and say how they were made.
+TEST_F(PngOutput, ExrHoldsTheRenderedValuesAndTheirParameters) {
+  preview::Options options;
+  options.roughness = {0.0f, 1.0f};
+  options.lights = preview::LightPreset::Key;
+  const preview::Scene scene =
+      preview::makeScene(48, 16, options.roughness, options.color, options.diffuse,
+                         options.translucence, options.lights);
+  previewtest::DirectBackend backend;
+  std::string error;
+  ASSERT_TRUE(backend.prepare(scene, error));
+  preview::LinearImage image;
+  preview::renderImage(scene, backend, preview::RenderSettings{1, 1}, image);
+  const std::vector<preview::LabelledRow> rows = {{"MAYA", &image}, {"MENTAL RAY", &image}};
+  const std::string path = (dir_ / "out.exr").string();
+  ASSERT_TRUE(writeExr(path, preview::composeLinearPicture(scene, rows), options,
+                       {"maya", "mentalray"}, error))
+      << error;
+  EXPECT_EQ(entries(), std::vector<std::string>{"out.exr"});
+
+  Imf::InputFile file(path.c_str());
+  const Imath::Box2i window = file.header().dataWindow();
+  const int width = window.max.x + 1, height = window.max.y + 1;
+  const Picture coded = preview::composePicture(scene, rows);
+  ASSERT_EQ(width, coded.width);
+  ASSERT_EQ(height, coded.height);
+  Imf::Array2D<float> channel[4];
+  Imf::FrameBuffer frame;
+  const char* names[] = {"R", "G", "B", "A"};
+  for (int c = 0; c < 4; ++c) {
+    channel[c].resizeErase(height, width);
+    frame.insert(names[c], Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(&channel[c][0][0]),
+                                      sizeof(float), sizeof(float) * width));
+  }
+  file.setFrameBuffer(frame);
+  file.readPixels(0, height - 1);
+
+  // Each row sits where the PNG has it: under a band as high as the one
+  // above the first row, which is as dark as the PNG's band.
+  int band = 0;
+  while (band < height && coded.rgb[static_cast<size_t>(band) * width * 3] == 24) ++band;
+  for (int r = 0; r < 2; ++r)
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x)
+        for (int c = 0; c < 3; ++c)
+          ASSERT_EQ(channel[c][band + r * (band + image.height) + y][x], image.pixel(x, y)[c])
+              << "row " << r << " pixel " << x << "," << y;
+  EXPECT_NEAR(channel[0][0][0], 0.00912, 1e-4);  // sRGB 24, decoded by hand
+  EXPECT_EQ(channel[3][height / 2][width / 2], 1.0f);
+
+  EXPECT_EQ(file.header().typedAttribute<Imf::StringAttribute>("mattora.roughness").value(), "0,1");
+  EXPECT_EQ(file.header().typedAttribute<Imf::StringVectorAttribute>("mattora.rows").value(),
+            (std::vector<std::string>{"maya", "mentalray"}));
+  EXPECT_EQ(file.header().typedAttribute<Imf::StringAttribute>("mattora.lights").value(), "key");
 }
 
 }  // namespace
