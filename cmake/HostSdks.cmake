@@ -11,6 +11,25 @@ set(MATTORA_MAYA_DEVKIT "" CACHE PATH "Maya devkit to build mattora against inst
 set(MATTORA_MENTALRAY_INCLUDE "" CACHE PATH
     "Folder of mental ray's shader.h to build vela_mattora against instead of the stand-in")
 
+# What every file compiled against a Maya devkit of the 8.0 era must be
+# compiled with; the headers refuse to compile without it. Strict C++17 does
+# not predefine the GNU-style "linux" the headers test, and without Bits64_ a
+# 64-bit build's data handles would not match the 64-bit OpenMaya library.
+# Attached to the devkit's library target, stand-in or real, so everything
+# that links it gets them.
+function(mattora_maya_devkit_definitions target scope)
+  set(definitions _BOOL REQUIRE_IOSTREAM)
+  if(WIN32)
+    list(APPEND definitions NT_PLUGIN)
+  elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    list(APPEND definitions linux LINUX)
+  endif()
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    list(APPEND definitions Bits64_)
+  endif()
+  target_compile_definitions(${target} ${scope} ${definitions})
+endfunction()
+
 if(NOT MATTORA_MAYA_DEVKIT AND NOT MATTORA_MENTALRAY_INCLUDE)
   set(MATTORA_SHADER_INCLUDE ${PROJECT_SOURCE_DIR}/hosts/mentalray/include)
   set(MATTORA_HOST_SDKS OFF)
@@ -29,6 +48,7 @@ if(MATTORA_MAYA_DEVKIT)
       IMPORTED_LOCATION ${MATTORA_${library}_LIBRARY}
       INTERFACE_INCLUDE_DIRECTORIES ${MATTORA_MAYA_DEVKIT}/include)
   endforeach()
+  mattora_maya_devkit_definitions(OpenMaya INTERFACE)
 endif()
 if(MATTORA_MENTALRAY_INCLUDE)
   set(MATTORA_SHADER_INCLUDE ${MATTORA_MENTALRAY_INCLUDE})

@@ -1,5 +1,18 @@
-// The plug-in's three exports, declared here rather than through any SDK
-// macro so that their linkage and visibility are this library's own choice.
+// The plug-in's three exports. The entry points are declared here rather than
+// through any SDK macro so that their linkage and visibility are this
+// library's own choice. MApiVersion is defined by the devkit's MFnPlugin.h,
+// which this is the one file to include without MNoVersionString, so it
+// names the API the plug-in was really built against.
+
+// The 8.0-era devkit marks MApiVersion with a PLUGIN_EXPORT that is empty off
+// Windows, which leaves it hidden in a -fvisibility=hidden build. A prior
+// declaration with default visibility makes the header's definition visible;
+// it matches that definition's type and C linkage, so it is valid with any
+// devkit, and where the devkit already exports it, it changes nothing.
+#if !defined(_WIN32)
+extern "C" __attribute__((visibility("default"))) char MApiVersion[];
+#endif
+
 #include <maya/MFnPlugin.h>
 #include <maya/MGlobal.h>
 #include <maya/MObject.h>
@@ -16,12 +29,9 @@
 #endif
 
 extern "C" {
-MATTORA_EXPORT extern const char MApiVersion[];
 MATTORA_EXPORT MStatus initializePlugin(MObject obj);
 MATTORA_EXPORT MStatus uninitializePlugin(MObject obj);
 }
-
-extern "C" MATTORA_EXPORT const char MApiVersion[] = "800";
 
 namespace {
 

@@ -2,7 +2,19 @@
 // in the module the renderer handed over, once, and keep its address until the
 // next miSetModuleHandle. Render threads race on the first lookup without a
 // lock; they store the same address, and the atomics make that race defined.
+
+// shader.h declares the renderer functions, and the 3.0 vintage declares them
+// DLLIMPORT, which it defines as dllexport on Windows: a definition that sees
+// such a declaration is exported, and the stubs must never be. So while the
+// header is read here its declarations name other functions, which nothing
+// defines; the stubs below are then declared by their definitions alone.
+#define mi_phen_eval vela_header_mi_phen_eval
+#define mi_sample_light vela_header_mi_sample_light
+#define mi_compute_irradiance vela_header_mi_compute_irradiance
 #include <shader.h>
+#undef mi_phen_eval
+#undef mi_sample_light
+#undef mi_compute_irradiance
 
 #include "hostBinding.h"
 
@@ -75,7 +87,7 @@ std::atomic<void*>* hostSlotTable() { return hostSlots; }
 
 }  // namespace vela
 
-extern "C" DLLEXPORT int miSetModuleHandle(void* module) {
+extern "C" VELA_EXPORT int miSetModuleHandle(void* module) {
   vela::moduleHandle.store(module, std::memory_order_release);
   for (std::atomic<void*>& slot : vela::hostSlots) slot.store(nullptr, std::memory_order_release);
   return 0;

@@ -8,6 +8,8 @@
 
 #include <atomic>
 
+#include "velaExport.h"
+
 namespace vela {
 
 constexpr int kHostSlots = 500;
@@ -21,4 +23,4 @@ std::atomic<void*>* hostSlotTable();
 
 }  // namespace vela
 
-extern "C" DLLEXPORT int miSetModuleHandle(void* module);
+extern "C" VELA_EXPORT int miSetModuleHandle(void* module);

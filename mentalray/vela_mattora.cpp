@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/orenNayar.h"
+#include "velaExport.h"
 
 // The benchmarks build a twin of this shader with a plain Lambert model here.
 #ifdef MATTORA_DIFFUSE_MODEL_HEADER
@@ -40,10 +41,10 @@ orennayar::Vec3 vec3(const miVector& v) { return orennayar::Vec3{v.x, v.y, v.z};
 
 }  // namespace
 
-extern "C" DLLEXPORT int vela_mattora_version(void) { return 1; }
+extern "C" VELA_EXPORT int vela_mattora_version(void) { return 1; }
 
-extern "C" DLLEXPORT miBoolean vela_mattora(miColor* result, miState* state,
-                                            struct vela_mattora_params* params) {
+extern "C" VELA_EXPORT miBoolean vela_mattora(miColor* result, miState* state,
+                                              struct vela_mattora_params* params) {
   // Each value is copied out at once: a later driven parameter may reuse the
   // renderer's storage for its own value.
   const miColor color = *mi_eval_color(&params->color);

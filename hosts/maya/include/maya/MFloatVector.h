@@ -1,5 +1,7 @@
 #pragma once
 
+#include <maya/MTypes.h>
+
 #include <maya/MStatus.h>
 
 #include <cmath>

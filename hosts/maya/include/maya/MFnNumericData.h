@@ -1,5 +1,7 @@
 #pragma once
 
+#include <maya/MTypes.h>
+
 class MFnNumericData {
  public:
   enum Type {

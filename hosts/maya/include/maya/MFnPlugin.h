@@ -1,5 +1,6 @@
 #pragma once
 
+#include <maya/MApiVersion.h>
 #include <maya/MLibraryExport.h>
 #include <maya/MObject.h>
 #include <maya/MPxNode.h>
@@ -27,3 +28,14 @@ class OPENMAYA_EXPORT MFnPlugin {
  private:
   void* plugin_;
 };
+
+// A Windows plug-in gets its module handle and entry routine from here, as
+// from the devkit, unless the including file says it is no plug-in.
+#if defined(NT_PLUGIN) && !defined(MNoPluginEntry)
+#include <windows.h>
+HINSTANCE MhInstPlugin;
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) MhInstPlugin = hInstance;
+  return TRUE;
+}
+#endif

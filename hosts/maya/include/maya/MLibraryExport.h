@@ -2,6 +2,8 @@
 // BUILDING macro while it is compiled; clients see the import form.
 #pragma once
 
+#include <maya/MTypes.h>
+
 #if defined(_WIN32)
 #if defined(MAYAHOST_BUILDING_FOUNDATION)
 #define FND_EXPORT __declspec(dllexport)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <maya/MTypes.h>
+
 class MTypeId {
  public:
   MTypeId(unsigned int id) : id_(id) {}
