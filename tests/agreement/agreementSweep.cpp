@@ -286,7 +286,7 @@ std::string geometry(const Record& r) {
 
 void comparePair(const Sweep& a, const Sweep& b) {
   std::uint32_t differing = 0, perClass[4] = {}, total[4] = {};
-  std::int64_t worstUlps = 0;
+  std::int64_t worstUlps = 0, classUlps[4] = {};
   double worstRelative = 0.0;
   const Record *ulpsAt = nullptr, *relativeAt = nullptr;
   for (std::uint32_t i = 0; i < kPoints; ++i) {
@@ -299,14 +299,17 @@ void comparePair(const Sweep& a, const Sweep& b) {
     const std::int64_t ulps = std::llabs(ordered(x.factor) - ordered(y.factor));
     const double big = std::fmax(std::fabs(double(x.factor)), std::fabs(double(y.factor)));
     const double relative = std::fabs(double(x.factor) - double(y.factor)) / big;
+    if (ulps > classUlps[c]) classUlps[c] = ulps;
     if (ulps > worstUlps) worstUlps = ulps, ulpsAt = &x;
     if (relative > worstRelative) worstRelative = relative, relativeAt = &x;
   }
   std::printf("%s vs %s: %u of %u factors differ (%.2f%%)", a.name.c_str(), b.name.c_str(),
               differing, kPoints, 100.0 * differing / kPoints);
-  for (int c = 0; c < 4; ++c)
-    std::printf("%s %s %u/%u", c ? "," : ";", kClasses[c], perClass[c], total[c]);
   std::printf("\n");
+  for (int c = 0; c < 4; ++c) {
+    std::printf("  %-12s %7u of %7u differ, by up to %lld ulps\n", kClasses[c], perClass[c],
+                total[c], static_cast<long long>(classUlps[c]));
+  }
   if (ulpsAt) {
     std::printf("  largest: %lld ulps at %s\n", static_cast<long long>(worstUlps),
                 geometry(*ulpsAt).c_str());
