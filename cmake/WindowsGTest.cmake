@@ -1,7 +1,7 @@
 # GoogleTest for the Windows test programs. Debian ships no MinGW build of it,
 # so its sources (package googletest) are compiled with the cross compiler.
-# Without an emulator to run them (the i686 build) no GoogleTest program is
-# built, and mattora_add_test is a no-op there.
+# Without Wine to run them (MATTORA_WINE_SKIPPED, cmake/Windows.cmake) no
+# GoogleTest program is built, and mattora_add_test is a no-op.
 set(MATTORA_GOOGLETEST_SOURCE /usr/src/googletest
     CACHE PATH "GoogleTest sources to build for the Windows test programs")
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
