@@ -1,15 +1,6 @@
 // The host's own records behind the opaque SDK handles.
 #pragma once
 
-// The host library is no plug-in: it defines neither the plug-in's API
-// version nor its Windows entry routine.
-#ifndef MNoVersionString
-#define MNoVersionString
-#endif
-#ifndef MNoPluginEntry
-#define MNoPluginEntry
-#endif
-
 #include <maya/MArrayDataHandle.h>
 #include <maya/MDataBlock.h>
 #include <maya/MDataHandle.h>

@@ -1,13 +1,5 @@
 // Node types: registration, the attribute initialiser's calls, the layout of
 // a type's values, and the command log.
-// The host library is no plug-in: it defines neither the plug-in's API
-// version nor its Windows entry routine.
-#ifndef MNoVersionString
-#define MNoVersionString
-#endif
-#ifndef MNoPluginEntry
-#define MNoPluginEntry
-#endif
 #include <maya/MFnPlugin.h>
 #include <maya/MGlobal.h>
 #include <maya/MPxNode.h>
