@@ -21,18 +21,6 @@ namespace preview {
 
 namespace {
 
-const char* hostName(Host host) {
-  switch (host) {
-    case Host::Maya:
-      return "maya";
-    case Host::Mentalray:
-      return "mentalray";
-    case Host::Both:
-      break;
-  }
-  return "both";
-}
-
 // Named after the command-line options, so a header reads as the command that
 // made the picture.
 void describeRender(Imf::Header& header, const Options& o, const std::vector<std::string>& rows) {

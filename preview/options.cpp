@@ -49,15 +49,13 @@ std::string quoted(const std::string& text) { return "'" + text + "'"; }
 
 // Each returns an empty string on success, else the problem.
 std::string parseHost(const std::string& text, Host& host) {
-  if (text == "maya")
-    host = Host::Maya;
-  else if (text == "mentalray")
-    host = Host::Mentalray;
-  else if (text == "both")
-    host = Host::Both;
-  else
-    return "--host " + quoted(text) + ": expected maya, mentalray or both";
-  return {};
+  for (Host h : {Host::Maya, Host::Mentalray, Host::Both}) {
+    if (text == hostName(h)) {
+      host = h;
+      return {};
+    }
+  }
+  return "--host " + quoted(text) + ": expected maya, mentalray or both";
 }
 
 std::string parseRoughness(const std::string& text, std::vector<float>& roughness) {
@@ -256,6 +254,18 @@ int defaultThreadCount() {
   const unsigned int cores = std::thread::hardware_concurrency();
   if (cores == 0) return 1;
   return cores > static_cast<unsigned int>(kMaxThreads) ? kMaxThreads : static_cast<int>(cores);
+}
+
+const char* hostName(Host host) {
+  switch (host) {
+    case Host::Maya:
+      return "maya";
+    case Host::Mentalray:
+      return "mentalray";
+    case Host::Both:
+      break;
+  }
+  return "both";
 }
 
 }  // namespace preview

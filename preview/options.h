@@ -10,6 +10,9 @@ namespace preview {
 
 enum class Host { Maya, Mentalray, Both };
 
+// The name --host takes for it: "maya", "mentalray" or "both".
+const char* hostName(Host host);
+
 // Chosen by the output's extension.
 enum class OutputFormat { Png, Exr };
 
