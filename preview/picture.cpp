@@ -28,10 +28,11 @@ int sphereColumn(const Scene& scene, const Sphere& sphere) {
   return static_cast<int>(std::lround((planeX / camera.halfWidth + 1.0f) * 0.5f * camera.width));
 }
 
-int bandHeight(const Camera& camera) {
-  const int scale = camera.width >= 480 ? 2 : 1;
-  return kGlyphHeight * scale + 4 * scale;
-}
+// Labels are drawn at twice the font's size on wide pictures.
+int labelScale(const Camera& camera) { return camera.width >= 480 ? 2 : 1; }
+
+// A label band: the glyphs and a padding of two (scaled) pixels above and below.
+int bandHeight(const Camera& camera) { return (kGlyphHeight + 4) * labelScale(camera); }
 
 float decodeSrgb(unsigned char code) {
   const double v = code / 255.0;
@@ -51,7 +52,7 @@ unsigned char encodeSrgb(float linear) {
 
 Picture composePicture(const Scene& scene, const std::vector<LabelledRow>& rows) {
   const Camera& camera = scene.camera;
-  const int scale = camera.width >= 480 ? 2 : 1;
+  const int scale = labelScale(camera);
   const int pad = 2 * scale;
   const int band = bandHeight(camera);
 
