@@ -230,8 +230,8 @@ TEST_F(Shading, RendererFunctionsSeeACopyWithNPrimeAndPhenEvalTheOwnState) {
   mrhost::setEnvironment({{1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 0.0f}, {0, 0, 1}}, true);
   mrhost::scribbleOnStates(true);
   miState& own = prepare(miVector{0.0f, 0.0f, 1.0f}, miVector{1.0f, 2.0f, 3.0f});
-  own.raster_x = 17;
-  own.reserved[40] = 99;
+  own.raster_x = 17.0f;
+  own.label = 99;
   const miState before = own;
 
   mrhost::startCallLog();
