@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "hosts/mentalray/sceneStore.h"
+#include "hosts/mentalray/shadingContext.h"
 
 #ifdef _WIN32
 #define MRHOST_RENDERER_EXPORT __declspec(dllexport)
@@ -26,14 +27,14 @@ void scribble(miState* state) {
 
 }  // namespace
 
-// A driven parameter's value is evaluated into the state's scratch at the
-// parameter's own offset in the block: values of different parameters never
-// share storage, and each render thread shades with its own state.
+// A driven parameter's value is evaluated into the render thread's scratch at
+// the parameter's own offset in the block: values of different parameters
+// never share storage, and each render thread has its own scratch.
 extern "C" MRHOST_RENDERER_EXPORT void* mi_phen_eval(miState* state, void* param) {
   using namespace mrhost;
   if (detail::callLogOn()) detail::logCall(RendererCall::PhenEval, state, param, 0, 0);
   const miFunction* function = state ? state->shader : nullptr;
-  if (!function || function->ghost_offs == 0 || !function->parameters) return param;
+  if (!function || function->ghost_offs == 0) return param;
   const std::intptr_t offset = reinterpret_cast<std::intptr_t>(param) -
                                reinterpret_cast<std::intptr_t>(function->parameters);
   if (offset < 0 || offset >= function->parameter_size) return param;
@@ -42,9 +43,9 @@ extern "C" MRHOST_RENDERER_EXPORT void* mi_phen_eval(miState* state, void* param
   std::memcpy(&tag, static_cast<const char*>(param) + function->ghost_offs, sizeof tag);
   const detail::Element* driver = detail::find(tag);
   if (!driver || driver->kind != detail::ElementKind::Shader) return param;
-  if (!state->eval_scratch || offset + driver->resultSize > state->eval_scratch_size) return param;
+  if (!state->ts || offset + driver->resultSize > kEvalScratchBytes) return param;
 
-  void* value = static_cast<char*>(state->eval_scratch) + offset;
+  void* value = state->ts->evalScratch + offset;
   driver->shader(value, state, driver->shaderParams);
   return value;
 }

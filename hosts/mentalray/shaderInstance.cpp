@@ -1,6 +1,8 @@
 #include "hosts/mentalray/shaderInstance.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "hosts/mentalray/error.h"
@@ -48,7 +50,10 @@ ShaderInstance::ShaderInstance(const ShaderDecl& decl, int arrayCapacity)
   for (const ParamDecl& param : decl_.params)
     if (param.isArray) size += arrayCapacity_ * typeSize(param.type);
   ghostOffset_ = (size + 7) / 8 * 8;
-  storage_.assign(static_cast<std::size_t>(ghostOffset_) * 2 / 8, 0);
+  static_assert(alignof(miFunction) <= alignof(std::uint64_t), "the record's storage");
+  const std::size_t recordBytes = offsetof(miFunction, parameters) + 2 * std::size_t(ghostOffset_);
+  storage_.assign((std::max(recordBytes, sizeof(miFunction)) + 7) / 8, 0);
+  function_ = new (storage_.data()) miFunction{};
 
   for (const ParamDecl& param : decl_.params) {
     if (param.isArray) {
@@ -67,9 +72,8 @@ ShaderInstance::ShaderInstance(const ShaderDecl& decl, int arrayCapacity)
       }
     }
   }
-  function_.ghost_offs = 0;
-  function_.parameter_size = ghostOffset_;
-  function_.parameters = storage_.data();
+  function_->ghost_offs = 0;
+  function_->parameter_size = ghostOffset_;
 }
 
 const ParamDecl& ShaderInstance::param(std::string_view name, ParamType type) const {
@@ -126,7 +130,7 @@ void ShaderInstance::driveField(int offset, miTag shader) {
   if (offset < 0 || offset % 4 != 0 || offset >= ghostOffset_)
     throw Error("shader \"" + decl_.name + "\" has no field at offset " + std::to_string(offset));
   std::memcpy(at(offset + ghostOffset_), &shader, sizeof shader);
-  if (shader != 0) function_.ghost_offs = ghostOffset_;
+  if (shader != 0) function_->ghost_offs = ghostOffset_;
 }
 
 int ShaderInstance::offsetOf(std::string_view name) const {

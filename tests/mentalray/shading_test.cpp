@@ -2,6 +2,8 @@
 // Expected values are worked by hand: with roughness 0 the term is the
 // Lambert cosine, and with the view along the normal it is A times it.
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -230,8 +232,8 @@ TEST_F(Shading, RendererFunctionsSeeACopyWithNPrimeAndPhenEvalTheOwnState) {
   mrhost::setEnvironment({{1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 0.0f}, {0, 0, 1}}, true);
   mrhost::scribbleOnStates(true);
   miState& own = prepare(miVector{0.0f, 0.0f, 1.0f}, miVector{1.0f, 2.0f, 3.0f});
-  own.raster_x = 17;
-  own.reserved[40] = 99;
+  own.raster_x = 17.0f;
+  own.label = 99;
   const miState before = own;
 
   mrhost::startCallLog();
@@ -255,6 +257,55 @@ TEST_F(Shading, RendererFunctionsSeeACopyWithNPrimeAndPhenEvalTheOwnState) {
   EXPECT_EQ(evaluations[0].statePointer, &own);
   EXPECT_EQ(std::memcmp(&evaluations[0].state, &before, sizeof before), 0);
 }
+
+// A renderer compiled against the published header knows the state and the
+// shader record only by their offsets on its target; filled byte by byte at
+// those offsets, they must give the library dir, normal, shader and, through
+// ghost_offs, a driven parameter. The view and the light share angle and
+// azimuth, so the result depends on dir: (A + B sin t tan t) cos t.
+#if defined(__ELF__) && (defined(__x86_64__) || defined(__i386__))
+TEST_F(Shading, ReadsStateAndRecordAtTheirPublishedOffsets) {
+#if defined(__x86_64__)
+  constexpr std::size_t kStateSize = 352, kTs = 40, kDir = 108, kNormal = 208, kShader = 312;
+#elif defined(__i386__)
+  constexpr std::size_t kStateSize = 272, kTs = 28, kDir = 80, kNormal = 176, kShader = 252;
+#endif
+  constexpr std::size_t kParameterSize = 88, kGhostOffs = 96, kBlock = 120, kGhost = 104;
+  const auto put = [](void* record, std::size_t offset, const auto& value) {
+    std::memcpy(static_cast<char*>(record) + offset, &value, sizeof value);
+  };
+  struct alignas(8) Record {
+    unsigned char bytes[kBlock + 2 * kGhost];
+  } record{};
+  unsigned char* block = record.bytes + kBlock;
+  put(record.bytes, kParameterSize, static_cast<int>(kGhost));
+  put(record.bytes, kGhostOffs, static_cast<int>(kGhost));
+  put(block, 0, miColor{0.5f, 0.25f, 1.0f, 1.0f});
+  put(block, 60, 9.0f);  // diffuse, driven: the stored value must not be used
+  put(block, 60 + kGhost, mrhost::addConstantShader(&kCos06.x, sizeof(float)));
+  put(block, 64, 0.5f);  // roughness
+  put(block, kNLight, 1);
+  put(block, 96, mrhost::addScriptedLight({{kWhite, miVector{0.6f, 0.0f, 0.8f}}}));
+
+  miTs thread{};
+  struct alignas(8) State {
+    unsigned char bytes[kStateSize];
+  } state{};
+  put(state.bytes, kTs, &thread);
+  put(state.bytes, kDir, miVector{-0.6f, 0.0f, -0.8f});
+  put(state.bytes, kNormal, miVector{0.0f, 0.0f, 1.0f});
+  put(state.bytes, kShader, static_cast<const void*>(record.bytes));
+  const State before = state;
+
+  miColor result{0.0f, 0.0f, 0.0f, 0.0f};
+  EXPECT_EQ(library().shade(&result, reinterpret_cast<miState*>(state.bytes), block), miTRUE);
+  const double s = double(0.25f);
+  const double A = 1.0 - 0.5 * s / (s + double(0.33f)), B = 0.45 * s / (s + double(0.09f));
+  const double weight = 0.8 * (A + B * 0.6 * 0.75) * 0.8;  // diffuse 0.8 x factor
+  expectColor(result, weight * 0.5, weight * 0.25, weight, "driven diffuse, oblique view");
+  EXPECT_EQ(std::memcmp(&state, &before, sizeof state), 0);
+}
+#endif
 
 TEST_F(Shading, GhostOffsetZeroNeverEvaluatesThroughTheRenderer) {
   const float two = 2.0f;

@@ -3,9 +3,13 @@
 // This program plays the mental ray renderer: it exports the three renderer
 // functions, loads vela_mattora.dll with LoadLibrary and hands the library its
 // own module handle, so the binding's GetProcAddress/GetLastError path is what
-// runs. It also loads mattora.mll through the stand-in Maya host's loader.
-// Expected values are closed forms: with the view along the normal the
-// Oren-Nayar factor is A * cos(theta_i).
+// runs. Like a renderer compiled against the published header, it knows the
+// render state and the shader record only as bytes at the offsets published
+// for this target, and reads and writes them there: the shader library, built
+// against the stand-in shader.h, must find dir, normal, shader and ghost_offs
+// in those places. It also loads mattora.mll through the stand-in Maya host's
+// loader. Expected values are closed forms: with the view and the light at the
+// same angle and azimuth the Oren-Nayar factor is (A + B sin t tan t) cos t.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -30,9 +34,31 @@
 #include <vector>
 
 // ---------------------------------------------------------------------------
-// The renderer functions this program exports, scripted by the tests.
+// The renderer's records as the published header lays them out on this target.
 
 namespace {
+
+#ifdef _WIN64
+constexpr std::size_t kStateSize = 352, kStateDir = 108, kStateNormal = 208, kStateShader = 312;
+#else
+constexpr std::size_t kStateSize = 280, kStateDir = 80, kStateNormal = 180, kStateShader = 256;
+#endif
+constexpr std::size_t kRecordParameterSize = 88, kRecordGhostOffs = 96, kRecordParameters = 120;
+
+template <typename T>
+void put(void* record, std::size_t offset, const T& value) {
+  std::memcpy(static_cast<char*>(record) + offset, &value, sizeof value);
+}
+
+template <typename T>
+T get(const void* record, std::size_t offset) {
+  T value;
+  std::memcpy(&value, static_cast<const char*>(record) + offset, sizeof value);
+  return value;
+}
+
+// ---------------------------------------------------------------------------
+// The renderer functions this program exports, scripted by the tests.
 
 struct RendererScript {
   miColor lightColor{1.0f, 1.0f, 1.0f, 1.0f};
@@ -68,7 +94,7 @@ __declspec(dllexport) miBoolean mi_sample_light(miColor* result, miVector* dir, 
   if (*samples >= 1) return miFALSE;
   *result = script.lightColor;
   *dir = script.lightDirection;
-  const miVector& n = state->normal;
+  const miVector n = get<miVector>(state, kStateNormal);
   *dot_nl = n.x * dir->x + n.y * dir->y + n.z * dir->z;
   ++*samples;
   return miTRUE;
@@ -77,7 +103,7 @@ __declspec(dllexport) miBoolean mi_sample_light(miColor* result, miVector* dir, 
 __declspec(dllexport) miBoolean mi_compute_irradiance(miColor* result, miState* state) {
   ++script.irradianceCalls;
   script.irradianceState = state;
-  script.irradianceNormal = state->normal;
+  script.irradianceNormal = get<miVector>(state, kStateNormal);
   *result = script.irradiance;
   return miTRUE;
 }
@@ -90,10 +116,14 @@ constexpr double kPi = 3.14159265358979323846;
 // What single-precision arithmetic may leave of a value of order 1.
 constexpr double kTolerance = 1e-6;
 
-// Oren-Nayar A for roughness sigma, in double from the model's float constants.
-double modelA(double sigma) {
+// The Oren-Nayar factor of a light 36.87 degrees off the normal (cos 0.8,
+// sin 0.6, tan 0.75) seen from the same angle and azimuth, for roughness
+// sigma, in double from the model's float constants: (A + B sin tan) cos.
+double modelFactor(double sigma) {
   const double s = static_cast<float>(sigma * sigma);
-  return 1.0 - 0.5 * s / (s + static_cast<double>(0.33f));
+  const double A = 1.0 - 0.5 * s / (s + static_cast<double>(0.33f));
+  const double B = 0.45 * s / (s + static_cast<double>(0.09f));
+  return (A + B * 0.6 * 0.75) * 0.8;
 }
 
 // The parameter block the renderer lays out for vela_mattora.mi, written
@@ -116,11 +146,20 @@ static_assert(offsetof(ShaderParams, diffuse) == 60, "block layout");
 static_assert(offsetof(ShaderParams, irradianceColor) == 72, "block layout");
 static_assert(offsetof(ShaderParams, light) == 96, "block layout");
 
-// The block followed by its ghost: the tag ghost_offs bytes after a parameter
-// names the shader that drives it (0: none).
-struct ShaderRecordBlock {
+// The shader record with its block inline from its member parameters on,
+// followed by the ghost: the tag ghost_offs bytes after a parameter names the
+// shader that drives it (0: none).
+struct alignas(8) ShaderRecord {
+  unsigned char head[kRecordParameters];
   ShaderParams params;
   unsigned char ghost[sizeof(ShaderParams)];
+};
+static_assert(offsetof(ShaderRecord, params) == kRecordParameters, "record layout");
+constexpr int kGhostOffs = offsetof(ShaderRecord, ghost) - offsetof(ShaderRecord, params);
+
+// The render state: bytes, of which the tests fill the ones a shader reads.
+struct alignas(8) RenderState {
+  unsigned char bytes[kStateSize];
 };
 
 using EntryFunction = miBoolean (*)(miColor*, miState*, void*);
@@ -184,43 +223,43 @@ class ShaderLibrary : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(entry_ && version_ && setModule_) << "vela_mattora.dll lacks an entry point";
     script = RendererScript{};
-    block_ = ShaderRecordBlock{};
-    ShaderParams& p = block_.params;
+    record_ = ShaderRecord{};
+    ShaderParams& p = record_.params;
     p.color = {0.5f, 0.25f, 1.0f, 1.0f};
     p.diffuse = 0.75f;
     p.roughness = 0.5f;
     p.n_light = 1;
     p.light[0] = 7;
-    record_.ghost_offs = 0;
-    record_.parameters = &block_.params;
-    record_.parameter_size = sizeof(ShaderParams);
-    state_ = miState{};
-    state_.shader = &record_;
-    state_.dir = {0.0f, 0.0f, -1.0f};
-    state_.normal = {0.0f, 0.0f, 1.0f};
-    // A light 36.87 degrees off the normal: cos(theta_i) = 0.8.
+    put(&record_, kRecordGhostOffs, 0);
+    put(&record_, kRecordParameterSize, static_cast<int>(sizeof(ShaderParams)));
+    state_ = RenderState{};
+    put(&state_, kStateShader, static_cast<const void*>(&record_));
+    // The view and the light at the same angle to the normal, in one azimuth.
+    put(&state_, kStateDir, miVector{-0.6f, 0.0f, -0.8f});
+    put(&state_, kStateNormal, miVector{0.0f, 0.0f, 1.0f});
     script.lightDirection = {0.6f, 0.0f, 0.8f};
     script.lightColor = {1.0f, 0.5f, 0.25f, 1.0f};
   }
 
   miColor shade() {
     miColor result{0.0f, 0.0f, 0.0f, 0.0f};
-    EXPECT_EQ(entry_(&result, &state_, &block_.params), miTRUE);
+    EXPECT_EQ(entry_(&result, state(), &record_.params), miTRUE);
     return result;
   }
 
-  // weight * A * cos(theta_i) * light * surface, the sample of SetUp().
+  miState* state() { return reinterpret_cast<miState*>(&state_); }
+
+  // weight * factor * light * surface, the sample of SetUp().
   double expectedDiffuse(double light, double surface) const {
-    return 0.75 * modelA(0.5) * 0.8 * light * surface;
+    return 0.75 * modelFactor(0.5) * light * surface;
   }
 
   static HMODULE library_;
   static EntryFunction entry_;
   static VersionFunction version_;
   static SetModuleFunction setModule_;
-  ShaderRecordBlock block_{};
-  miFunction record_{};
-  miState state_{};
+  ShaderRecord record_{};
+  RenderState state_{};
 };
 
 HMODULE ShaderLibrary::library_ = nullptr;
@@ -331,11 +370,11 @@ TEST_F(ShaderLibrary, NewModuleHandleEmptiesTheTable) {
 // reached through GetProcAddress, each with the state the shader owes it.
 TEST_F(ShaderLibrary, ResolvedStubsForwardToTheRenderer) {
   ASSERT_EQ(setModule_(GetModuleHandleA(nullptr)), 0);
-  ShaderParams& p = block_.params;
+  ShaderParams& p = record_.params;
   p.color = {9.0f, 9.0f, 9.0f, 9.0f};  // driven: the stored value must not be used
-  record_.ghost_offs = static_cast<int>(offsetof(ShaderRecordBlock, ghost));
+  put(&record_, kRecordGhostOffs, kGhostOffs);
   const miTag checker = 3;
-  std::memcpy(block_.ghost + offsetof(ShaderParams, color), &checker, sizeof checker);
+  std::memcpy(record_.ghost + offsetof(ShaderParams, color), &checker, sizeof checker);
   script.drivenColor = {0.5f, 0.25f, 1.0f, 1.0f};
   p.ambientColor = {0.1f, 0.2f, 0.3f, 0.0f};
   p.incandescence = {0.01f, 0.02f, 0.03f, 0.0f};
@@ -348,11 +387,11 @@ TEST_F(ShaderLibrary, ResolvedStubsForwardToTheRenderer) {
   EXPECT_EQ(messages.finish(), "");
 
   EXPECT_EQ(script.phenEvalCalls, 1);
-  EXPECT_EQ(script.phenEvalState, &state_);
+  EXPECT_EQ(script.phenEvalState, state());
   EXPECT_EQ(script.phenEvalParam, &p.color);
   EXPECT_EQ(script.sampleLightCalls, 2);
   EXPECT_EQ(script.irradianceCalls, 1);
-  EXPECT_NE(script.irradianceState, &state_);
+  EXPECT_NE(script.irradianceState, state());
   EXPECT_EQ(script.irradianceNormal.z, 1.0f);
 
   const double surface[] = {0.5, 0.25, 1.0}, light[] = {1.0, 0.5, 0.25};
@@ -422,7 +461,7 @@ TEST(MayaPlugin, NodeShadesTheSampleTheShaderLibraryShades) {
     EXPECT_TRUE(block->setFloat(attr("diffuse"), 0.75f));
     EXPECT_TRUE(block->setFloat(attr("roughness"), 0.5f));
     EXPECT_TRUE(block->setVector(attr("normalCamera"), 0.0f, 0.0f, 1.0f));
-    EXPECT_TRUE(block->setVector(attr("rayDirection"), 0.0f, 0.0f, -1.0f));
+    EXPECT_TRUE(block->setVector(attr("rayDirection"), -0.6f, 0.0f, -0.8f));
     EXPECT_TRUE(block->setElementCount(attr("lightDataArray"), 1));
     EXPECT_TRUE(block->setVector(attr("lightDirection"), 0.6f, 0.0f, 0.8f, 0));
     EXPECT_TRUE(block->setVector(attr("lightIntensity"), 1.0f, 0.5f, 0.25f, 0));
@@ -430,10 +469,10 @@ TEST(MayaPlugin, NodeShadesTheSampleTheShaderLibraryShades) {
     EXPECT_TRUE(block->setBool(attr("lightDiffuse"), true, 0));
     ASSERT_EQ(block->request(attr("outColor")), MStatus::kSuccess);
     const mayahost::Float3 c = block->getVector(attr("outColor"));
-    const double A = modelA(0.5);
-    EXPECT_NEAR(c.x, 0.5 * 1.0 * A * 0.8 * 0.75, kTolerance);
-    EXPECT_NEAR(c.y, 0.25 * 0.5 * A * 0.8 * 0.75, kTolerance);
-    EXPECT_NEAR(c.z, 1.0 * 0.25 * A * 0.8 * 0.75, kTolerance);
+    const double f = modelFactor(0.5);
+    EXPECT_NEAR(c.x, 0.5 * 1.0 * f * 0.75, kTolerance);
+    EXPECT_NEAR(c.y, 0.25 * 0.5 * f * 0.75, kTolerance);
+    EXPECT_NEAR(c.z, 1.0 * 0.25 * f * 0.75, kTolerance);
   }
   ASSERT_TRUE(plugin->unload(&error)) << error;
 }
