@@ -95,9 +95,11 @@ def settled(driver, after_generation):
     return generation, driver.execute_script(VIEW_DIGEST), curve
 
 
-def console_errors(driver):
-    return [entry["message"] for entry in driver.get_log("browser")
-            if entry["level"] == "SEVERE"]
+def check_console(driver, when):
+    # Reading the log empties it: each check sees what came since the last.
+    errors = [entry["message"] for entry in driver.get_log("browser")
+              if entry["level"] == "SEVERE"]
+    check(not errors, "console errors %s: %s" % (when, errors))
 
 
 def run(program, screenshot):
@@ -114,7 +116,7 @@ def run(program, screenshot):
         caption = driver.find_element(By.ID, "plot-caption").text
         check("A = 0.78448" in caption and "B = 0.33088" in caption,
               "the plot does not give the model's A and B at roughness 0.5: " + caption)
-        check(not console_errors(driver), "console: %s" % console_errors(driver))
+        check_console(driver, "on loading the page")
 
         # The roughness slider, moved by the keyboard as a user may: to its
         # top end, 1.5.
@@ -126,7 +128,7 @@ def run(program, screenshot):
               "the number beside the slider does not follow it")
         check(rough_view != view, "the view did not change with the roughness")
         check(rough_curve != curve, "the plot did not change with the roughness")
-        check(not console_errors(driver), "console: %s" % console_errors(driver))
+        check_console(driver, "after moving the roughness")
 
         # The key light, dragged across the sphere from its left to its right.
         readout = driver.find_element(By.ID, "key-readout").text
@@ -140,7 +142,7 @@ def run(program, screenshot):
               "the key light's direction shown did not change")
         check(lit_view != rough_view, "the view did not change with the light")
         check(lit_curve != rough_curve, "the plot did not change with the light's elevation")
-        check(not console_errors(driver), "console: %s" % console_errors(driver))
+        check_console(driver, "after moving the light")
 
         driver.save_screenshot(screenshot)
         print("lookdev page: view and plot follow the roughness and the key light, "
