@@ -8,13 +8,17 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -28,43 +32,68 @@ constexpr time_t kKeepAliveSeconds = 2;
 // Past this many clients, those with no request running are forgotten.
 constexpr size_t kMaxClients = 256;
 
-std::string addressText(const sockaddr_storage& address, int& port) {
-  char text[INET6_ADDRSTRLEN] = "";
-  if (address.ss_family == AF_INET) {
-    const auto& in = reinterpret_cast<const sockaddr_in&>(address);
-    inet_ntop(AF_INET, &in.sin_addr, text, sizeof text);
-    port = ntohs(in.sin_port);
-  } else if (address.ss_family == AF_INET6) {
-    const auto& in6 = reinterpret_cast<const sockaddr_in6&>(address);
-    inet_ntop(AF_INET6, &in6.sin6_addr, text, sizeof text);
-    port = ntohs(in6.sin6_port);
+// An address as /proc/net/tcp and tcp6 print it: the address's bytes read
+// as native 32-bit words, each in 8 upper-case hex digits, then the port.
+std::string kernelAddress(const std::string& address, int port, bool& v6) {
+  unsigned char bytes[16];
+  size_t words = 0;
+  if (inet_pton(AF_INET, address.c_str(), bytes) == 1) {
+    words = 1;
+    v6 = false;
+  } else if (inet_pton(AF_INET6, address.c_str(), bytes) == 1) {
+    words = 4;
+    v6 = true;
+  } else {
+    return {};
   }
-  return text;
+  std::string text;
+  for (size_t i = 0; i < words; ++i) {
+    std::uint32_t word;
+    std::memcpy(&word, bytes + 4 * i, 4);
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08X", word);
+    text += hex;
+  }
+  char portHex[8];
+  std::snprintf(portHex, sizeof portHex, ":%04X", static_cast<unsigned>(port) & 0xffffu);
+  return text + portHex;
 }
 
 // The socket of the connection a request came on. The HTTP library does not
-// hand it to a handler, but it keeps the socket open while the handler runs,
-// and the pair of addresses names one connection: among the process's
-// sockets, the one whose two ends are the request's. -1 when none matches.
+// hand it to a handler, but it keeps it open while the handler runs. The
+// kernel's table of TCP connections gives the inode of the one whose two
+// ends are the request's, and /proc/self/fd the descriptor that names that
+// inode. Only names are read: the process's other descriptors, which other
+// threads open and close meanwhile, are never touched. -1 when none matches.
 int connectionSocket(const httplib::Request& req) {
+  bool v6 = false, remoteV6 = false;
+  const std::string local = kernelAddress(req.local_addr, req.local_port, v6);
+  const std::string remote = kernelAddress(req.remote_addr, req.remote_port, remoteV6);
+  if (local.empty() || remote.empty() || v6 != remoteV6) return -1;
+
+  std::ifstream table(v6 ? "/proc/net/tcp6" : "/proc/net/tcp");
+  std::string line, inode;
+  std::getline(table, line);  // the column names
+  while (inode.empty() && std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string slot, localField, remoteField, skip, inodeField;
+    fields >> slot >> localField >> remoteField;
+    for (int i = 0; i < 6; ++i) fields >> skip;
+    fields >> inodeField;
+    if (localField == local && remoteField == remote) inode = inodeField;
+  }
+  if (inode.empty()) return -1;
+
+  const std::string wanted = "socket:[" + inode + "]";
   DIR* fds = opendir("/proc/self/fd");
   if (!fds) return -1;
   int found = -1;
   while (const dirent* entry = readdir(fds)) {
-    char* end = nullptr;
-    const long fd = std::strtol(entry->d_name, &end, 10);
-    if (*end != '\0' || end == entry->d_name) continue;
-    struct stat info;
-    if (fstat(static_cast<int>(fd), &info) != 0 || !S_ISSOCK(info.st_mode)) continue;
-    sockaddr_storage peer{}, local{};
-    socklen_t peerLength = sizeof peer, localLength = sizeof local;
-    if (getpeername(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0 ||
-        getsockname(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&local), &localLength) != 0)
-      continue;
-    int peerPort = -1, localPort = -1;
-    if (addressText(peer, peerPort) == req.remote_addr && peerPort == req.remote_port &&
-        addressText(local, localPort) == req.local_addr && localPort == req.local_port) {
-      found = static_cast<int>(fd);
+    const std::string path = std::string("/proc/self/fd/") + entry->d_name;
+    char target[64];
+    const ssize_t length = readlink(path.c_str(), target, sizeof target);
+    if (length > 0 && std::string(target, static_cast<size_t>(length)) == wanted) {
+      found = std::atoi(entry->d_name);
       break;
     }
   }

@@ -113,6 +113,26 @@ ViewRenderer::ViewRenderer(int threads, std::string mayaPlugin, std::string ment
       mayaPlugin_(std::move(mayaPlugin)),
       mentalrayLibrary_(std::move(mentalrayLibrary)) {}
 
+ViewRenderer::Turn::~Turn() {
+  if (!held_) return;
+  {
+    const std::lock_guard<std::mutex> lock(r_.turnMutex_);
+    r_.busy_ = false;
+  }
+  r_.turnFree_.notify_all();
+}
+
+bool ViewRenderer::Turn::take(const std::function<bool()>& cancelled) {
+  std::unique_lock<std::mutex> lock(r_.turnMutex_);
+  while (r_.busy_) {
+    if (cancelled && cancelled()) return false;
+    r_.turnFree_.wait_for(lock, std::chrono::milliseconds(20));
+  }
+  r_.busy_ = true;
+  held_ = true;
+  return true;
+}
+
 Options ViewRenderer::withFiles(const Options& options) const {
   Options o = options;
   o.mayaPlugin = mayaPlugin_;
@@ -123,12 +143,10 @@ Options ViewRenderer::withFiles(const Options& options) const {
 bool ViewRenderer::render(const Options& request, const std::function<bool()>& cancelled,
                           Frame& frame, std::string& error) {
   frame = Frame{};
-  std::unique_lock<std::timed_mutex> turn(turn_, std::defer_lock);
-  while (!turn.try_lock_for(std::chrono::milliseconds(20))) {
-    if (cancelled && cancelled()) {
-      frame.cancelled = true;
-      return true;
-    }
+  Turn turn(*this);
+  if (!turn.take(cancelled)) {
+    frame.cancelled = true;
+    return true;
   }
   const auto start = std::chrono::steady_clock::now();
   const Options options = withFiles(request);
@@ -235,7 +253,8 @@ bool ViewRenderer::plot(const Options& request, Plot& plot, std::string& error) 
   scene.lights = {
       mrhost::directionalLight(miColor{1.0f, 1.0f, 1.0f, 1.0f}, miVector{-L.x, -L.y, -L.z})};
 
-  const std::lock_guard<std::timed_mutex> turn(turn_);
+  Turn turn(*this);
+  turn.take(nullptr);
   for (const Host host : {Host::Maya, Host::Mentalray}) {
     options.host = host;
     std::vector<std::unique_ptr<preview::ShadingBackend>> backends;

@@ -5,6 +5,7 @@
 #include "preview/options.h"
 #include "preview/scene.h"
 
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -71,9 +72,26 @@ class ViewRenderer {
  private:
   preview::Options withFiles(const preview::Options& options) const;
 
+  // The turn to shade: one holder at a time. A mutex with a condition
+  // rather than a timed mutex, whose timed lock ThreadSanitizer cannot see.
+  class Turn {
+   public:
+    explicit Turn(ViewRenderer& renderer) : r_(renderer) {}
+    ~Turn();
+    // Waits for the turn, asking `cancelled` (if given) every 20 ms; false
+    // when cancelled first.
+    bool take(const std::function<bool()>& cancelled);
+
+   private:
+    ViewRenderer& r_;
+    bool held_ = false;
+  };
+
   int threads_;
   std::string mayaPlugin_, mentalrayLibrary_;
-  std::timed_mutex turn_;
+  std::mutex turnMutex_;
+  std::condition_variable turnFree_;
+  bool busy_ = false;
 };
 
 }  // namespace lookdev
