@@ -71,7 +71,7 @@ def browser(profile):
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                  "--no-first-run", "--disable-background-networking",
                  "--disable-component-update", "--disable-sync",
-                 "--window-size=1280,1120", "--user-data-dir=" + profile):
+                 "--window-size=1280,1200", "--user-data-dir=" + profile):
         options.add_argument(flag)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)

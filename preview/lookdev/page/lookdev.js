@@ -172,15 +172,18 @@ function drawPlot(data) {
   const x = (deg) => left + (deg + 90) / 180 * (W - left - right);
   let ymax = Math.max(data.lambert, 0.1);
   for (const c of data.curves) for (const v of c.maya.concat(c.mentalray)) if (v > ymax) ymax = v;
-  ymax = Math.ceil(ymax * 10 * 1.05) / 10;
+  // Round steps for the factor axis, at most six of them.
+  const step = [0.05, 0.1, 0.2, 0.25, 0.5, 1].find((s) => ymax * 1.02 / s <= 6) || 1;
+  const ticks = Math.ceil(ymax * 1.02 / step);
+  ymax = ticks * step;
   const y = (v) => H - bottom - v / ymax * (H - top - bottom);
   const parts = [];
   for (let deg = -90; deg <= 90; deg += 30) {
     parts.push(`<line class="grid" x1="${x(deg)}" x2="${x(deg)}" y1="${top}" y2="${H - bottom}"/>`,
       `<text x="${x(deg)}" y="${H - bottom + 14}" text-anchor="middle">${deg}°</text>`);
   }
-  for (let i = 0; i <= 4; ++i) {
-    const v = ymax * i / 4;
+  for (let i = 0; i <= ticks; ++i) {
+    const v = step * i;
     parts.push(`<line class="grid" x1="${left}" x2="${W - right}" y1="${y(v)}" y2="${y(v)}"/>`,
       `<text x="${left - 6}" y="${y(v) + 4}" text-anchor="end">${fmt(v, 2)}</text>`);
   }
