@@ -51,6 +51,10 @@ class OrenNayar {
     Vperp_ = tangentDirection(V, cosThetaR);
   }
 
+  // The model's two coefficients at this roughness.
+  float A() const { return A_; }
+  float B() const { return B_; }
+
   // 0 when the light is on or below the horizon (a NaN cosine included).
   float factor(const Vec3& L) const {
     const float cosThetaI = dot(N_, L);

@@ -16,4 +16,8 @@ namespace preview {
 bool writeExr(const std::string& path, const LinearPicture& picture, const Options& options,
               const std::vector<std::string>& rowHosts, std::string& error);
 
+// The same file's bytes, in memory (for a server to send).
+bool encodeExr(const LinearPicture& picture, const Options& options,
+               const std::vector<std::string>& rowHosts, std::string& bytes, std::string& error);
+
 }  // namespace preview

@@ -48,14 +48,43 @@ std::vector<std::string> splitCommas(const std::string& text) {
 std::string quoted(const std::string& text) { return "'" + text + "'"; }
 
 // Each returns an empty string on success, else the problem.
-std::string parseHost(const std::string& text, Host& host) {
-  for (Host h : {Host::Maya, Host::Mentalray, Host::Both}) {
+std::string parseHost(const std::string& text, Front front, Host& host) {
+  for (Host h : {Host::Maya, Host::Mentalray, Host::Both, Host::Difference}) {
+    if (h == Host::Difference && front != Front::Lookdev) continue;
     if (text == hostName(h)) {
       host = h;
       return {};
     }
   }
-  return "--host " + quoted(text) + ": expected maya, mentalray or both";
+  return "--host " + quoted(text) + ": expected maya, mentalray" +
+         (front == Front::Lookdev ? ", both or difference" : " or both");
+}
+
+// A direction toward the light; any length but zero, made unit length.
+std::string parseDirection(const std::string& text, Vec3& direction) {
+  const std::vector<std::string> parts = splitCommas(text);
+  float v[3];
+  bool ok = parts.size() == 3;
+  for (size_t i = 0; ok && i < parts.size(); ++i) ok = parseFloat(parts[i], v[i]);
+  // Squares in double: a finite float component can overflow a float square.
+  const double length =
+      ok ? std::sqrt(double(v[0]) * v[0] + double(v[1]) * v[1] + double(v[2]) * v[2]) : 0.0;
+  if (!(length > 0.0) || !std::isfinite(length))
+    return "--key-light " + quoted(text) +
+           ": expected X,Y,Z, finite numbers not all zero (toward the light, camera space)";
+  direction = Vec3{static_cast<float>(v[0] / length), static_cast<float>(v[1] / length),
+                   static_cast<float>(v[2] / length)};
+  return {};
+}
+
+// Names a page's tab: short, and nothing that could carry markup or a path.
+std::string parseClient(const std::string& text, std::string& client) {
+  bool ok = !text.empty() && text.size() <= 64;
+  for (const char c : text)
+    ok = ok && (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_');
+  if (!ok) return "--client " + quoted(text) + ": expected 1 to 64 letters, digits, '-' or '_'";
+  client = text;
+  return {};
 }
 
 std::string parseRoughness(const std::string& text, std::vector<float>& roughness) {
@@ -143,7 +172,8 @@ const char* kFooter =
 
 // Every value goes through the parsers above, so the messages name the value
 // as given; the library does the rest of the command line.
-void addOptions(CLI::App& app, Options& o) {
+void addOptions(CLI::App& app, Options& o, Front front) {
+  const bool lookdev = front == Front::Lookdev;
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   auto add = [&app](const char* name, const char* type, const char* text,
                     std::function<std::string(const std::string&)> parse) {
@@ -158,7 +188,7 @@ void addOptions(CLI::App& app, Options& o) {
   };
   add("--host", "maya|mentalray|both",
       "which host shades the spheres (default: both, stacked as two labelled rows)",
-      [&o](const std::string& v) { return parseHost(v, o.host); });
+      [&o, front](const std::string& v) { return parseHost(v, front, o.host); });
   add("--roughness", "LIST", "comma-separated roughness, one sphere each (default: 0,0.25,0.5,1)",
       [&o](const std::string& v) { return parseRoughness(v, o.roughness); });
   add("--color", "R,G,B", "surface colour, linear; one value for a grey (default: 0.5,0.5,0.5)",
@@ -179,15 +209,38 @@ void addOptions(CLI::App& app, Options& o) {
   add("--spp", "N", "samples per pixel (default: 4)", [&o](const std::string& v) {
     return parseCount("--spp", v, kMaxSamplesPerPixel, o.samplesPerPixel);
   });
-  add("--threads", "N", "render threads (default: all cores)",
-      [&o](const std::string& v) { return parseCount("--threads", v, kMaxThreads, o.threads); });
-  add("--output", "PATH",
-      "the picture to write, .png or .exr by its extension (default: mattora-preview.png)",
-      [&o](const std::string& v) { return parseOutput(v, o.output, o.format); });
+  if (!lookdev) {
+    add("--threads", "N", "render threads (default: all cores)",
+        [&o](const std::string& v) { return parseCount("--threads", v, kMaxThreads, o.threads); });
+    add("--output", "PATH",
+        "the picture to write, .png or .exr by its extension (default: mattora-preview.png)",
+        [&o](const std::string& v) { return parseOutput(v, o.output, o.format); });
+  }
   app.add_flag("--irradiance", o.irradiance, "mental ray only: add the renderer's irradiance term")
       ->disable_flag_override();
   app.add_flag("--texture", o.texture, "mental ray only: drive the colour by a checker")
       ->disable_flag_override();
+  if (lookdev) {
+    add("--key-light", "X,Y,Z", "the key light as a directional light from this direction",
+        [&o](const std::string& v) {
+          o.hasKeyLight = true;
+          return parseDirection(v, o.keyLight);
+        });
+    add("--format", "png|exr", "the picture's format (default: png)",
+        [&o](const std::string& v) -> std::string {
+          if (v == "png")
+            o.format = OutputFormat::Png;
+          else if (v == "exr")
+            o.format = OutputFormat::Exr;
+          else
+            return "--format " + quoted(v) + ": expected png or exr";
+          return {};
+        });
+    add("--client", "NAME", "requests of one client supersede each other",
+        [&o](const std::string& v) { return parseClient(v, o.client); });
+    app.allow_extras();
+    return;
+  }
   add("--maya-plugin", "FILE",
       "the mattora plug-in to load (default: the one built with this program)",
       [&o](const std::string& v) { return parsePath("--maya-plugin", v, o.mayaPlugin); });
@@ -214,10 +267,15 @@ std::string optionNamed(const CLI::App& app, const std::string& message) {
 
 }  // namespace
 
-ParseResult parseOptions(const std::vector<std::string>& args) {
+ParseResult parseOptions(const std::vector<std::string>& args, Front front) {
   ParseResult result;
-  CLI::App app{kDescription, "mattora-preview"};
-  addOptions(app, result.options);
+  if (front == Front::Lookdev) {
+    result.options.roughness = {0.5f};
+    result.options.width = result.options.height = 400;
+  }
+  CLI::App app{kDescription, front == Front::Lookdev ? "mattora-lookdev" : "mattora-preview"};
+  if (front == Front::Lookdev) app.set_help_flag();
+  addOptions(app, result.options, front);
   auto fail = [&result](const std::string& error) {
     result.action = ParseResult::Action::Fail;
     result.error = error;
@@ -262,10 +320,14 @@ const char* hostName(Host host) {
       return "maya";
     case Host::Mentalray:
       return "mentalray";
+    case Host::Difference:
+      return "difference";
     case Host::Both:
       break;
   }
   return "both";
 }
+
+bool isFlagParameter(const std::string& name) { return name == "irradiance" || name == "texture"; }
 
 }  // namespace preview

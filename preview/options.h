@@ -8,9 +8,11 @@
 
 namespace preview {
 
-enum class Host { Maya, Mentalray, Both };
+// Difference is mattora-lookdev's only: both hosts render, and the picture is
+// their absolute difference.
+enum class Host { Maya, Mentalray, Both, Difference };
 
-// The name --host takes for it: "maya", "mentalray" or "both".
+// The name --host takes for it: "maya", "mentalray", "both" or "difference".
 const char* hostName(Host host);
 
 // Chosen by the output's extension.
@@ -35,7 +37,26 @@ struct Options {
   // Honoured by the mental ray path only.
   bool irradiance = false;
   bool texture = false;
+  // mattora-lookdev only. The key light, when set, becomes a directional
+  // light from `keyLight` (toward the light, camera space, unit length).
+  bool hasKeyLight = false;
+  Vec3 keyLight{0.0f, 0.0f, 1.0f};
+  // Whose requests supersede one another; empty: none.
+  std::string client;
 };
+
+// Who reads the options: mattora-preview's command line, or a request to
+// mattora-lookdev, whose parameters are the same options by name (without the
+// dashes) less those that choose files or threads, plus its own: --host
+// difference, --key-light, --format and --client.
+enum class Front { Preview, Lookdev };
+
+// The request parameters the lookdev server takes, each the option of that
+// name; flags take 1, true or an empty value (on) and 0 or false (off).
+inline constexpr const char* kRequestParameters[] = {
+    "host", "roughness",  "color",   "diffuse",   "translucence", "lights", "size",
+    "spp",  "irradiance", "texture", "key-light", "format",       "client"};
+bool isFlagParameter(const std::string& name);
 
 // Limits beyond which an option is refused rather than attempted.
 inline constexpr int kMaxSide = 8192;
@@ -54,7 +75,9 @@ struct ParseResult {
 
 // `args` are the arguments after the program name. Options take their value
 // as the next argument or after '=' ("--size 320x80", "--size=320x80").
-ParseResult parseOptions(const std::vector<std::string>& args);
+// With Front::Lookdev the defaults are the lookdev page's (one sphere of
+// roughness 0.5, a square view) and the options it lacks are unknown.
+ParseResult parseOptions(const std::vector<std::string>& args, Front front = Front::Preview);
 
 // The number of render threads used when --threads is not given.
 int defaultThreadCount();

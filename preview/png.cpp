@@ -8,15 +8,18 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace preview {
 
 namespace {
 
+// Where the bytes go: a file, or `memory` when that is set.
 struct PngJob {
   FILE* file;
   const Picture* picture;
   char message[200];
+  std::vector<unsigned char>* memory;
 };
 
 void onPngError(png_structp png, png_const_charp message) {
@@ -26,6 +29,21 @@ void onPngError(png_structp png, png_const_charp message) {
 }
 
 void onPngWarning(png_structp, png_const_charp) {}
+
+// No exception may cross libpng's C frames: a failed append becomes a libpng
+// error, which unwinds by longjmp like any other.
+void appendToMemory(png_structp png, png_bytep data, png_size_t length) {
+  PngJob* job = static_cast<PngJob*>(png_get_io_ptr(png));
+  bool appended = true;
+  try {
+    job->memory->insert(job->memory->end(), data, data + length);
+  } catch (...) {
+    appended = false;
+  }
+  if (!appended) png_error(png, "out of memory");
+}
+
+void flushMemory(png_structp) {}
 
 // Kept free of C++ objects with destructors: libpng reports errors with
 // longjmp, which would skip them.
@@ -42,7 +60,10 @@ bool encode(PngJob& job) {
     return false;
   }
   const Picture& picture = *job.picture;
-  png_init_io(png, job.file);
+  if (job.memory)
+    png_set_write_fn(png, &job, appendToMemory, flushMemory);
+  else
+    png_init_io(png, job.file);
   png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
                static_cast<png_uint_32>(picture.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -55,11 +76,27 @@ bool encode(PngJob& job) {
   return true;
 }
 
+bool isEmpty(const Picture& picture) {
+  return picture.width <= 0 || picture.height <= 0 ||
+         picture.rgb.size() != static_cast<size_t>(picture.width) * picture.height * 3;
+}
+
 }  // namespace
 
+bool encodePng(const Picture& picture, std::vector<unsigned char>& bytes, std::string& error) {
+  bytes.clear();
+  if (isEmpty(picture)) {
+    error = "the picture is empty";
+    return false;
+  }
+  PngJob job{nullptr, &picture, {0}, &bytes};
+  if (encode(job)) return true;
+  error = job.message[0] ? job.message : "cannot encode the picture";
+  return false;
+}
+
 bool writePng(const std::string& path, const Picture& picture, std::string& error) {
-  if (picture.width <= 0 || picture.height <= 0 ||
-      picture.rgb.size() != static_cast<size_t>(picture.width) * picture.height * 3) {
+  if (isEmpty(picture)) {
     error = "cannot write " + path + ": the picture is empty";
     return false;
   }
@@ -68,7 +105,7 @@ bool writePng(const std::string& path, const Picture& picture, std::string& erro
       [&picture](const std::string& temporary) -> std::string {
         FILE* file = std::fopen(temporary.c_str(), "wb");
         if (!file) return std::strerror(errno);
-        PngJob job{file, &picture, {0}};
+        PngJob job{file, &picture, {0}, nullptr};
         const bool encoded = encode(job);
         int problem = 0;
         if (std::fflush(file) != 0 || std::ferror(file)) problem = errno ? errno : EIO;

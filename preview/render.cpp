@@ -66,8 +66,8 @@ void samplePosition(int index, int count, float& sx, float& sy) {
 }
 
 RenderStats renderImage(const Scene& scene, ShadingBackend& backend, const RenderSettings& settings,
-                        LinearImage& image,
-                        const std::function<void(double fraction)>& onProgress) {
+                        LinearImage& image, const std::function<void(double fraction)>& onProgress,
+                        const std::function<bool()>& cancelled) {
   const Camera& camera = scene.camera;
   image = LinearImage(camera.width, camera.height);
   const int spp = settings.samplesPerPixel;
@@ -79,10 +79,18 @@ RenderStats renderImage(const Scene& scene, ShadingBackend& backend, const Rende
 
   TileScheduler scheduler(camera.width, camera.height, kTileSize);
   std::atomic<int> tilesDone{0};
+  std::atomic<bool> stopped{false};
   const auto start = std::chrono::steady_clock::now();
   runTiles(
       scheduler, threads,
       [&](int threadIndex, const Tile& tile) {
+        // Once one thread sees the render cancelled, the others skip their
+        // remaining tiles without asking again.
+        if (stopped.load(std::memory_order_relaxed)) return;
+        if (cancelled && cancelled()) {
+          stopped.store(true, std::memory_order_relaxed);
+          return;
+        }
         ThreadShader& shader = *shaders[static_cast<size_t>(threadIndex)];
         ThreadCounts& count = counts[static_cast<size_t>(threadIndex)];
         const float weight = 1.0f / static_cast<float>(spp);
@@ -122,6 +130,7 @@ RenderStats renderImage(const Scene& scene, ShadingBackend& backend, const Rende
   const auto stop = std::chrono::steady_clock::now();
 
   RenderStats stats;
+  stats.cancelled = stopped.load();
   stats.seconds = std::chrono::duration<double>(stop - start).count();
   stats.cameraSamples = static_cast<long long>(camera.width) * camera.height * spp;
   for (const ThreadCounts& count : counts) {

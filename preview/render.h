@@ -40,13 +40,18 @@ struct RenderStats {
   long long cameraSamples = 0;
   long long shadedSamples = 0;     // camera samples that hit a sphere
   long long nonFiniteSamples = 0;  // shaded samples with a NaN or infinite channel
+  bool cancelled = false;          // stopped early: the image is incomplete
 };
 
 // Renders `scene` through `backend`, whose prepare() has succeeded, into
 // `image` (resized to the camera's size). onProgress, if given, is called on
 // the calling thread with the finished fraction while the threads run.
+// cancelled, if given, is asked by the render threads (so concurrently)
+// before each tile: once it says true, no further tile is begun and the stats
+// say the image is incomplete (a server drops a frame nobody waits for).
 RenderStats renderImage(const Scene& scene, ShadingBackend& backend, const RenderSettings& settings,
                         LinearImage& image,
-                        const std::function<void(double fraction)>& onProgress = nullptr);
+                        const std::function<void(double fraction)>& onProgress = nullptr,
+                        const std::function<bool()>& cancelled = nullptr);
 
 }  // namespace preview

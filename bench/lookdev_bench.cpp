@@ -1,0 +1,98 @@
+// What mattora-lookdev adds to a frame: the default view (both hosts, 400 x
+// 400, 4 samples per pixel, studio lights) fetched from the server over
+// loopback, against the control of rendering and encoding the same frame in
+// this process with the same render core. The ratio is the share of the
+// request: HTTP, parameter checking, queueing and sending the PNG on top of
+// shading and encoding. Wall time, one frame per iteration.
+#include "preview/lookdev/server.h"
+#include "preview/lookdev/view.h"
+#include "preview/options.h"
+#include "ratioReporter.h"
+#include "support/besideExecutable.h"
+
+#include <httplib.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace {
+
+// The page's first refined frame, as it asks for it.
+const char* kDefaultView =
+    "/render?host=both&roughness=0.5&color=0.5,0.5,0.5&diffuse=0.8&translucence=0"
+    "&lights=studio&size=400x400&spp=4&key-light=-0.44998,0.49998,0.73996&client=bench";
+
+std::string mayaPlugin() { return testsupport::besideExecutable(MATTORA_PLUGIN); }
+std::string mentalrayLibrary() { return testsupport::besideExecutable(VELA_MATTORA_LIBRARY); }
+
+preview::Options defaultView() {
+  preview::Options o = preview::parseOptions({}, preview::Front::Lookdev).options;
+  o.hasKeyLight = true;
+  o.keyLight = preview::Vec3{-0.44998f, 0.49998f, 0.73996f};
+  o.client = "bench";
+  return o;
+}
+
+void BM_FrameRenderedDirectly(benchmark::State& state) {
+  lookdev::ViewRenderer renderer(preview::defaultThreadCount(), mayaPlugin(), mentalrayLibrary());
+  const preview::Options options = defaultView();
+  size_t bytes = 0;
+  for (auto _ : state) {
+    lookdev::Frame frame;
+    std::string error;
+    if (!renderer.render(options, nullptr, frame, error)) {
+      state.SkipWithError(error.c_str());
+      return;
+    }
+    bytes = frame.body.size();
+  }
+  state.counters["png_bytes"] = static_cast<double>(bytes);
+}
+
+void BM_FrameServed(benchmark::State& state) {
+  lookdev::ServerSettings settings;
+  settings.port = 0;
+  settings.renderThreads = preview::defaultThreadCount();
+  settings.mayaPlugin = mayaPlugin();
+  settings.mentalrayLibrary = mentalrayLibrary();
+  lookdev::Server server(settings);
+  std::string error;
+  if (!server.bind(error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  std::thread serving([&server] { server.serve(); });
+  httplib::Client client("127.0.0.1", server.port());
+  client.set_keep_alive(true);
+  client.set_read_timeout(60, 0);
+  size_t bytes = 0;
+  for (auto _ : state) {
+    const httplib::Result r = client.Get(kDefaultView);
+    if (!r || r->status != 200) {
+      state.SkipWithError(r ? r->body.c_str() : "no answer");
+      break;
+    }
+    bytes = r->body.size();
+  }
+  state.counters["png_bytes"] = static_cast<double>(bytes);
+  client.stop();
+  server.stop();
+  serving.join();
+}
+
+BENCHMARK(BM_FrameRenderedDirectly)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameServed)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  bench::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printRatios({{"BM_FrameServed/real_time", "BM_FrameRenderedDirectly/real_time"}});
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,308 @@
+// The lookdev server over HTTP, in this process on a free port: what a page
+// or a script gets for good and bad parameters, for paths outside the page,
+// for requests at once, and for requests that a newer one or a departed
+// client makes pointless.
+#include <gtest/gtest.h>
+
+#include "preview/lookdev/server.h"
+#include "support/besideExecutable.h"
+
+#include <dirent.h>
+
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kConnections = 4;
+constexpr int kRenderThreads = 2;
+
+int threadsOfThisProcess() {
+  int count = 0;
+  if (DIR* tasks = opendir("/proc/self/task")) {
+    while (const dirent* entry = readdir(tasks)) count += entry->d_name[0] != '.';
+    closedir(tasks);
+  }
+  return count;
+}
+
+// Width and height from a PNG's header chunk; 0 when it is no PNG.
+void pngSize(const std::string& body, int& width, int& height) {
+  width = height = 0;
+  if (body.size() < 24 || body.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return;
+  auto be32 = [&body](size_t at) {
+    int v = 0;
+    for (size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(body[at + i]);
+    return v;
+  };
+  width = be32(16);
+  height = be32(20);
+}
+
+class Lookdev : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    lookdev::ServerSettings settings;
+    settings.port = 0;
+    settings.renderThreads = kRenderThreads;
+    settings.connectionThreads = kConnections;
+    settings.mayaPlugin = testsupport::besideExecutable(MATTORA_PLUGIN_PATH);
+    settings.mentalrayLibrary = testsupport::besideExecutable(VELA_MATTORA_LIBRARY);
+    server_ = new lookdev::Server(settings);
+    std::string error;
+    ASSERT_TRUE(server_->checkPlugins(error)) << error;
+    ASSERT_TRUE(server_->bind(error)) << error;
+    serving_ = new std::thread([] { server_->serve(); });
+  }
+  static void TearDownTestSuite() {
+    if (serving_) {
+      server_->stop();
+      serving_->join();
+    }
+    delete serving_;
+    delete server_;
+  }
+
+  static httplib::Client client() {
+    httplib::Client c("127.0.0.1", server_->port());
+    c.set_read_timeout(60, 0);
+    return c;
+  }
+  static httplib::Result get(const std::string& target) { return client().Get(target.c_str()); }
+
+  static lookdev::Server* server_;
+  static std::thread* serving_;
+};
+
+lookdev::Server* Lookdev::server_ = nullptr;
+std::thread* Lookdev::serving_ = nullptr;
+
+TEST_F(Lookdev, GoodParametersGiveThePictureOrTheCurves) {
+  struct Case {
+    const char* target;
+    const char* contentType;
+    int width;  // of a PNG; 0: not a PNG
+  };
+  // Each view is the size asked for; both hosts side by side have a gap of 8
+  // between them; one label band above and one below each view.
+  const std::vector<Case> cases = {
+      {"/render?size=64x48&spp=1", "image/png", 2 * 64 + 8},
+      {"/render?host=maya&size=64x48&roughness=0,1", "image/png", 64},
+      {"/render?host=mentalray&size=50x50&irradiance=1&texture=true&lights=area", "image/png", 50},
+      {"/render?host=difference&size=40x40&color=0.2,0.4,0.8&diffuse=1", "image/png", 40},
+      {"/render?size=32x32&key-light=1,0,0&lights=key&translucence=0.5", "image/png", 2 * 32 + 8},
+      {"/render?size=32x32&roughness=1&roughness=0.25&irradiance=1&irradiance=0", "image/png",
+       2 * 32 + 8},
+      {"/render?size=32x32&format=exr", "image/x-exr", 0},
+      {"/plot?roughness=0.5&key-light=0,1,1", "application/json", 0},
+      {"/", "text/html; charset=utf-8", 0},
+      {"/lookdev.js", "text/javascript; charset=utf-8", 0},
+      {"/lookdev.css", "text/css; charset=utf-8", 0},
+  };
+  for (const Case& c : cases) {
+    const httplib::Result r = get(c.target);
+    ASSERT_TRUE(r) << c.target;
+    EXPECT_EQ(r->status, 200) << c.target << ": " << r->body;
+    EXPECT_EQ(r->get_header_value("Content-Type"), c.contentType) << c.target;
+    if (c.width) {
+      int width, height;
+      pngSize(r->body, width, height);
+      EXPECT_EQ(width, c.width) << c.target;
+      EXPECT_FALSE(r->get_header_value("X-Mattora-Summary").empty()) << c.target;
+    }
+    if (std::string(c.contentType) == "image/x-exr") {
+      EXPECT_EQ(r->body.compare(0, 4, "\x76\x2f\x31\x01"), 0) << "no EXR magic number";
+    }
+  }
+}
+
+TEST_F(Lookdev, TheCurvesAreTheModelsFactorThroughBothDeliverables) {
+  // Light at 60 degrees from the normal; the view swept from -90 to 90.
+  const double thetaI = 60.0 * M_PI / 180.0;
+  const httplib::Result r =
+      get("/plot?roughness=0,0.5&key-light=" + std::to_string(std::sin(thetaI)) + ",0," +
+          std::to_string(std::cos(thetaI)));
+  ASSERT_TRUE(r);
+  ASSERT_EQ(r->status, 200) << r->body;
+  const nlohmann::json plot = nlohmann::json::parse(r->body);
+  EXPECT_NEAR(plot["elevation"].get<double>(), 60.0, 1e-3);
+  EXPECT_NEAR(plot["lambert"].get<double>(), 0.5, 1e-6);
+  const auto angles = plot["angles"].get<std::vector<int>>();
+  ASSERT_EQ(angles.size(), 181u);
+  EXPECT_EQ(angles.front(), -90);
+  EXPECT_EQ(angles.back(), 90);
+  ASSERT_EQ(plot["curves"].size(), 2u);
+
+  // Roughness 0 is Lambert's cosine for every view in front of the surface.
+  const nlohmann::json& smooth = plot["curves"][0];
+  EXPECT_EQ(smooth["A"].get<double>(), 1.0);
+  EXPECT_EQ(smooth["B"].get<double>(), 0.0);
+  for (const char* host : {"maya", "mentalray"})
+    for (size_t i = 1; i + 1 < angles.size(); ++i)
+      EXPECT_NEAR(smooth[host][i].get<double>(), 0.5, 1e-6) << host << " at " << angles[i];
+
+  // Roughness 0.5: s = 0.25, A = 1 - 0.125 / 0.58, B = 0.1125 / 0.34. Viewed
+  // along the normal, or from the side away from the light, f = A cos(thetaI);
+  // viewed from the light's own direction, f = cos(thetaI) (A + B sin tan).
+  const double A = 1.0 - 0.125 / 0.58, B = 0.1125 / 0.34;
+  const nlohmann::json& rough = plot["curves"][1];
+  EXPECT_NEAR(rough["A"].get<double>(), A, 1e-6);
+  EXPECT_NEAR(rough["B"].get<double>(), B, 1e-6);
+  const auto at = [&angles](int degrees) { return static_cast<size_t>(degrees - angles.front()); };
+  for (const char* host : {"maya", "mentalray"}) {
+    EXPECT_NEAR(rough[host][at(0)].get<double>(), A * 0.5, 1e-5) << host;
+    EXPECT_NEAR(rough[host][at(-45)].get<double>(), A * 0.5, 1e-5) << host;
+    EXPECT_NEAR(rough[host][at(60)].get<double>(),
+                0.5 * (A + B * std::sin(thetaI) * std::tan(thetaI)), 1e-5)
+        << host;
+  }
+}
+
+TEST_F(Lookdev, BadParametersGetA400WithOneLineOfJsonNamingThem) {
+  struct Case {
+    const char* query;
+    const char* parameter;
+  };
+  const std::vector<Case> cases = {
+      {"roughness=rough", "roughness"},
+      {"roughness=0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16", "roughness"},
+      {"roughness=", "roughness"},
+      {"roughness=nan", "roughness"},
+      {"color=1,2", "color"},
+      {"diffuse=1e99", "diffuse"},
+      {"translucence=x", "translucence"},
+      {"lights=disco", "lights"},
+      {"size=0x0", "size"},
+      {"size=8192x8192", "size"},
+      {"size=-5x5", "size"},
+      {"spp=0", "spp"},
+      {"spp=1025", "spp"},
+      {"host=blender", "host"},
+      {"irradiance=maybe", "irradiance"},
+      {"key-light=0,0,0", "key-light"},
+      {"key-light=1,1", "key-light"},
+      {"format=jpeg", "format"},
+      {"client=a/b", "client"},
+      {"threads=4", "threads"},
+      {"output=/tmp/x.png", "output"},
+      {"maya-plugin=/tmp/evil.so", "maya-plugin"},
+      {"help=1", "help"},
+      {"size=8x8&spp=1&nonsense=1", "nonsense"},
+  };
+  for (const char* endpoint : {"/render?", "/plot?"}) {
+    for (const Case& c : cases) {
+      const std::string target = std::string(endpoint) + c.query;
+      const httplib::Result r = get(target);
+      ASSERT_TRUE(r) << target;
+      EXPECT_EQ(r->status, 400) << target;
+      EXPECT_EQ(r->get_header_value("Content-Type"), "application/json") << target;
+      // One line: the JSON and its newline.
+      EXPECT_EQ(r->body.find('\n'), r->body.size() - 1) << target << ": " << r->body;
+      const nlohmann::json error = nlohmann::json::parse(r->body, nullptr, false);
+      ASSERT_FALSE(error.is_discarded()) << target << ": " << r->body;
+      EXPECT_EQ(error.value("parameter", ""), c.parameter) << target << ": " << r->body;
+      EXPECT_NE(error.value("error", "").find(c.parameter), std::string::npos) << r->body;
+    }
+  }
+}
+
+TEST_F(Lookdev, NoPathReachesAFileOutsideThePage) {
+  const std::vector<std::string> paths = {
+      "/index.html",  // the page is "/" only
+      "/../CMakeLists.txt", "/..%2f..%2fetc%2fpasswd",         "/%2e%2e/%2e%2e/etc/passwd",
+      "//etc/passwd",       "/lookdev.js/../../../etc/passwd", "/lookdev.js%00.png",
+      "/proc/self/environ", "/render/../lookdev.js/..",
+  };
+  for (const std::string& path : paths) {
+    const httplib::Result r = get(path);
+    ASSERT_TRUE(r) << path;
+    EXPECT_EQ(r->status, 404) << path;
+    EXPECT_EQ(r->body, "{\"error\":\"no such page\"}\n") << path;
+  }
+}
+
+// Several tabs at once: each gets its own picture, the same as when asked
+// alone, and the server's threads stay within their bounds.
+TEST_F(Lookdev, ConcurrentRequestsAreEachServedCorrectly) {
+  std::vector<std::string> targets;
+  for (int i = 0; i < 12; ++i)
+    targets.push_back("/render?size=48x48&spp=2&roughness=" + std::to_string(0.1 * i) +
+                      "&client=tab" + std::to_string(i));
+  std::vector<std::string> alone;
+  for (const std::string& t : targets) alone.push_back(get(t)->body);
+  // Counted once the server has answered, so its pool has started.
+  const int before = threadsOfThisProcess();
+
+  std::atomic<int> mostThreads{0};
+  std::atomic<bool> done{false};
+  std::thread watcher([&] {
+    while (!done) {
+      mostThreads = std::max(mostThreads.load(), threadsOfThisProcess());
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  std::vector<std::future<httplib::Result>> answers;
+  for (const std::string& t : targets)
+    answers.push_back(std::async(std::launch::async, [t] { return get(t); }));
+  for (size_t i = 0; i < answers.size(); ++i) {
+    const httplib::Result r = answers[i].get();
+    ASSERT_TRUE(r) << targets[i];
+    EXPECT_EQ(r->status, 200) << targets[i];
+    EXPECT_TRUE(r->body == alone[i]) << targets[i] << " differs from the same request alone";
+  }
+  done = true;
+  watcher.join();
+  // Ours: the clients and the watcher; the server's: its pool (started with
+  // it, so already counted) and one render's threads.
+  EXPECT_LE(mostThreads.load(), before + static_cast<int>(targets.size()) + 1 + kRenderThreads);
+}
+
+// A render nobody waits for any more is dropped: the next request does not
+// wait for it to finish.
+TEST_F(Lookdev, SupersededOrAbandonedRendersAreDropped) {
+  // Some 30 million samples, many seconds' work; few enough per tile that a
+  // sanitizer build still notices the cancellation soon.
+  const std::string slow = "/render?size=4096x1024&spp=4&lights=area";
+  const std::string quick = "/render?size=16x16&spp=1";
+  {
+    SCOPED_TRACE("a newer request of the same client");
+    auto first = std::async(std::launch::async, [&] { return get(slow + "&client=one"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto start = Clock::now();
+    const httplib::Result second = get(quick + "&client=one");
+    const httplib::Result superseded = first.get();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->status, 200);
+    ASSERT_TRUE(superseded);
+    EXPECT_EQ(superseded->status, 409);
+    EXPECT_NE(superseded->body.find("superseded"), std::string::npos) << superseded->body;
+    EXPECT_LT(seconds, 3.0);
+  }
+  {
+    SCOPED_TRACE("the client goes away");
+    httplib::Client impatient("127.0.0.1", server_->port());
+    impatient.set_read_timeout(0, 200000);
+    const auto start = Clock::now();
+    EXPECT_FALSE(impatient.Get(slow.c_str()));
+    impatient.stop();
+    const httplib::Result next = get(quick);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->status, 200);
+    EXPECT_LT(seconds, 3.0);
+  }
+}
+
+}  // namespace
