@@ -1,5 +1,7 @@
 #include "preview/hosts.h"
 
+#include "preview/picture.h"
+
 #include <unistd.h>
 
 #include <climits>
@@ -12,6 +14,46 @@ bool makeBackends(const Options& options, std::vector<std::unique_ptr<ShadingBac
   error.clear();
   if (options.host != Host::Mentalray) backends.push_back(makeMayaBackend(options));
   if (options.host != Host::Maya) backends.push_back(makeMentalrayBackend(options));
+  return true;
+}
+
+bool renderHosts(const Options& options, const Scene& scene, const RenderSettings& settings,
+                 HostRenders& renders, std::string& error,
+                 const std::function<void(const std::string&, int, int, double)>& onProgress,
+                 const std::function<bool()>& cancelled) {
+  renders = HostRenders{};
+  std::vector<std::unique_ptr<ShadingBackend>> backends;
+  if (!makeBackends(options, backends, error)) return false;
+  for (const auto& backend : backends)
+    if (!backend->prepare(scene, error)) return false;
+
+  Summary& summary = renders.summary;
+  summary.width = options.width;
+  summary.height = options.height;
+  summary.samplesPerPixel = settings.samplesPerPixel;
+  summary.threads = settings.threads;
+  renders.images.resize(backends.size());
+  const int count = static_cast<int>(backends.size());
+  for (int i = 0; i < count; ++i) {
+    const std::string name = backends[static_cast<size_t>(i)]->name();
+    std::function<void(double)> progress;
+    if (onProgress) progress = [&, i](double fraction) { onProgress(name, i, count, fraction); };
+    const RenderStats stats =
+        renderImage(scene, *backends[static_cast<size_t>(i)], settings,
+                    renders.images[static_cast<size_t>(i)], progress, cancelled);
+    renders.hosts.push_back(name);
+    summary.runs.push_back(HostRun{name, stats});
+    if (stats.cancelled) {
+      renders.cancelled = true;
+      return true;
+    }
+  }
+  if (count == 2) {
+    summary.notCompared = whyHostsDiffer(options);
+    summary.compared = summary.notCompared.empty();
+    if (summary.compared)
+      summary.maxDifference = maxAbsDifference(renders.images[0], renders.images[1]);
+  }
   return true;
 }
 

@@ -7,7 +7,10 @@
 
 #include "preview/backend.h"
 #include "preview/options.h"
+#include "preview/render.h"
+#include "preview/summary.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +25,27 @@ std::unique_ptr<ShadingBackend> makeMentalrayBackend(const Options& options);
 // the plug-in files is found by each backend's prepare().
 bool makeBackends(const Options& options, std::vector<std::unique_ptr<ShadingBackend>>& backends,
                   std::string& error);
+
+// One linear image per host that `options` asks for, in row order, and the
+// summary of their runs (all but the wall time).
+struct HostRenders {
+  std::vector<std::string> hosts;  // each backend's name
+  std::vector<LinearImage> images;
+  Summary summary;
+  bool cancelled = false;  // a render was cancelled: the images are incomplete
+};
+
+// Loads and sets up every host before any renders, so that a broken plug-in
+// file is reported at once rather than after another host's row; then
+// renders `scene` through each in turn. When two hosts rendered, the summary
+// compares them unless the options make them differ. onProgress, if given,
+// is told which host of how many is rendering; `cancelled` is renderImage's.
+// False with one line in `error` when a host cannot be used.
+bool renderHosts(const Options& options, const Scene& scene, const RenderSettings& settings,
+                 HostRenders& renders, std::string& error,
+                 const std::function<void(const std::string& host, int index, int count,
+                                          double fraction)>& onProgress = nullptr,
+                 const std::function<bool()>& cancelled = nullptr);
 
 // The label over a backend's row in the picture.
 std::string rowLabel(const std::string& backendName);

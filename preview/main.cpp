@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,52 +56,30 @@ int main(int argc, char** argv) {
   settings.samplesPerPixel = options.samplesPerPixel;
   settings.threads = options.threads > 0 ? options.threads : defaultThreadCount();
 
-  // Every host is loaded and set up before any renders, so a broken plug-in
-  // file is reported at once rather than after the other host's row.
-  std::vector<std::unique_ptr<ShadingBackend>> backends;
+  HostRenders renders;
   std::string error;
-  if (!makeBackends(options, backends, error)) return failWith(error, 1);
-  for (const auto& backend : backends)
-    if (!backend->prepare(scene, error)) return failWith(error, 1);
-
-  std::vector<LinearImage> images(backends.size());
-  Summary summary;
-  summary.width = options.width;
-  summary.height = options.height;
-  summary.samplesPerPixel = settings.samplesPerPixel;
-  summary.threads = settings.threads;
   {
     ProgressBar progress;
-    for (size_t i = 0; i < backends.size(); ++i) {
-      const std::string name = backends[i]->name();
-      std::function<void(double)> onProgress;
-      if (progress.enabled()) {
-        onProgress = [&, i](double fraction) {
-          progress.update(name, static_cast<int>(i), static_cast<int>(backends.size()), fraction);
-        };
-      }
-      const RenderStats stats = renderImage(scene, *backends[i], settings, images[i], onProgress);
-      summary.runs.push_back(HostRun{name, stats});
+    std::function<void(const std::string&, int, int, double)> onProgress;
+    if (progress.enabled()) {
+      onProgress = [&progress](const std::string& host, int index, int count, double fraction) {
+        progress.update(host, index, count, fraction);
+      };
     }
+    if (!renderHosts(options, scene, settings, renders, error, onProgress))
+      return failWith(error, 1);
   }
+  Summary& summary = renders.summary;
 
   std::vector<LabelledRow> rows;
-  std::vector<std::string> rowHosts;
-  for (size_t i = 0; i < backends.size(); ++i) {
-    rows.push_back(LabelledRow{rowLabel(backends[i]->name()), &images[i]});
-    rowHosts.push_back(backends[i]->name());
-  }
-  const bool written =
-      options.format == OutputFormat::Exr
-          ? writeExr(options.output, composeLinearPicture(scene, rows), options, rowHosts, error)
-          : writePng(options.output, composePicture(scene, rows), error);
+  for (size_t i = 0; i < renders.images.size(); ++i)
+    rows.push_back(LabelledRow{rowLabel(renders.hosts[i]), &renders.images[i]});
+  const bool written = options.format == OutputFormat::Exr
+                           ? writeExr(options.output, composeLinearPicture(scene, rows), options,
+                                      renders.hosts, error)
+                           : writePng(options.output, composePicture(scene, rows), error);
   if (!written) return failWith(error, 1);
 
-  if (images.size() == 2) {
-    summary.notCompared = whyHostsDiffer(options);
-    summary.compared = summary.notCompared.empty();
-    if (summary.compared) summary.maxDifference = maxAbsDifference(images[0], images[1]);
-  }
   summary.wallSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("wrote %s\n%s\n", options.output.c_str(), summaryLine(summary).c_str());

@@ -151,39 +151,28 @@ bool ViewRenderer::render(const Options& request, const std::function<bool()>& c
   const auto start = std::chrono::steady_clock::now();
   const Options options = withFiles(request);
   const Scene scene = makeViewScene(options);
-  std::vector<std::unique_ptr<preview::ShadingBackend>> backends;
-  if (!preview::makeBackends(options, backends, error)) return false;
-  for (const auto& backend : backends)
-    if (!backend->prepare(scene, error)) return false;
-
   preview::RenderSettings settings;
   settings.samplesPerPixel = options.samplesPerPixel;
   settings.threads = threads_;
-  preview::Summary summary;
-  summary.width = options.width;
-  summary.height = options.height;
-  summary.samplesPerPixel = settings.samplesPerPixel;
-  summary.threads = settings.threads;
-  std::vector<preview::LinearImage> images(backends.size());
-  for (size_t i = 0; i < backends.size(); ++i) {
-    const preview::RenderStats stats =
-        preview::renderImage(scene, *backends[i], settings, images[i], nullptr, cancelled);
-    if (stats.cancelled) {
-      frame.cancelled = true;
-      return true;
-    }
-    summary.runs.push_back(preview::HostRun{backends[i]->name(), stats});
+  preview::HostRenders renders;
+  if (!preview::renderHosts(options, scene, settings, renders, error, nullptr, cancelled))
+    return false;
+  if (renders.cancelled) {
+    frame.cancelled = true;
+    return true;
   }
+  preview::Summary& summary = renders.summary;
+  std::vector<preview::LinearImage>& images = renders.images;
   for (const preview::HostRun& run : summary.runs) {
     if (run.stats.nonFiniteSamples > 0) {
       error = run.name + " shaded samples that are not finite numbers";
       return false;
     }
   }
+  // The difference view and its header need the largest difference even
+  // where the options make the hosts differ.
   if (images.size() == 2) {
     frame.maxDifference = preview::maxAbsDifference(images[0], images[1]);
-    summary.notCompared = preview::whyHostsDiffer(options);
-    summary.compared = summary.notCompared.empty();
     summary.maxDifference = frame.maxDifference;
   }
 
@@ -200,11 +189,12 @@ bool ViewRenderer::render(const Options& request, const std::function<bool()>& c
     rows.push_back(preview::LabelledRow{label, &difference});
     rowHosts.push_back("difference");
   } else {
-    for (size_t i = 0; i < backends.size(); ++i) {
-      rows.push_back(preview::LabelledRow{preview::rowLabel(backends[i]->name()), &images[i]});
-      rowHosts.push_back(backends[i]->name());
+    for (size_t i = 0; i < images.size(); ++i) {
+      rows.push_back(preview::LabelledRow{preview::rowLabel(renders.hosts[i]), &images[i]});
+      rowHosts.push_back(renders.hosts[i]);
     }
   }
+  int pictureHeight = 0;
   if (options.format == preview::OutputFormat::Exr) {
     preview::LinearPicture picture = preview::composeLinearPicture(scene, {rows[0]});
     if (rows.size() == 2) {
@@ -213,7 +203,7 @@ bool ViewRenderer::render(const Options& request, const std::function<bool()>& c
     }
     if (!preview::encodeExr(picture, options, rowHosts, frame.body, error)) return false;
     frame.contentType = "image/x-exr";
-    frame.spheres = sphereDiscs(scene, static_cast<int>(rows.size()), picture.height);
+    pictureHeight = picture.height;
   } else {
     preview::Picture picture = preview::composePicture(scene, {rows[0]});
     if (rows.size() == 2)
@@ -222,8 +212,9 @@ bool ViewRenderer::render(const Options& request, const std::function<bool()>& c
     if (!preview::encodePng(picture, bytes, error)) return false;
     frame.body.assign(bytes.begin(), bytes.end());
     frame.contentType = "image/png";
-    frame.spheres = sphereDiscs(scene, static_cast<int>(rows.size()), picture.height);
+    pictureHeight = picture.height;
   }
+  frame.spheres = sphereDiscs(scene, static_cast<int>(rows.size()), pictureHeight);
   frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   summary.wallSeconds = frame.seconds;
   frame.summary = preview::summaryLine(summary);
