@@ -34,12 +34,9 @@ AT(version, 0, 0, 0, 0);
 AT(camera_inst, 4, 4, 4, 4);
 #if MRHOST_SHADER_VINTAGE >= 350
 AT(camera, 8, 8, 8, 8);
-#else
-AT(mrhost_opaque_camera, 8, 8, 8, 8);
-#endif
-#if MRHOST_SHADER_VINTAGE >= 350
 AT(options, 12, 16, 12, 16);
 #else
+AT(mrhost_opaque_camera, 8, 8, 8, 8);
 AT(mrhost_opaque_options, 12, 16, 12, 16);
 #endif
 AT(global_lock, 16, 24, 16, 24);
@@ -57,12 +54,9 @@ AT(scanline, 49, 69, 49, 69);
 AT(inv_normal, 50, 70, 50, 70);
 #if MRHOST_SHADER_VINTAGE >= 340
 AT(face, 51, 71, 51, 71);
-#else
-AT(mrhost_opaque_face, 51, 71, 51, 71);
-#endif
-#if MRHOST_SHADER_VINTAGE >= 340
 AT(spare0, 52, 72, 52, 72);
 #else
+AT(mrhost_opaque_face, 51, 71, 51, 71);
 AT(active, 52, 72, 52, 72);
 #endif
 AT(cache, 56, 80, 56, 80);
