@@ -88,11 +88,6 @@ BENCHMARK(BM_FrameServed)->UseRealTime()->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatios({{"BM_FrameServed/real_time", "BM_FrameRenderedDirectly/real_time"}});
-  benchmark::Shutdown();
-  return 0;
+  return bench::runWithRatios(argc, argv,
+                              {{"BM_FrameServed/real_time", "BM_FrameRenderedDirectly/real_time"}});
 }
