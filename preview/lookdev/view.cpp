@@ -170,10 +170,11 @@ bool ViewRenderer::render(const Options& request, const std::function<bool()>& c
     }
   }
   // The difference view and its header need the largest difference even
-  // where the options make the hosts differ.
+  // where the options make the hosts differ, and renderHosts measured it only
+  // where they compare.
   if (images.size() == 2) {
-    frame.maxDifference = preview::maxAbsDifference(images[0], images[1]);
-    summary.maxDifference = frame.maxDifference;
+    if (!summary.compared) summary.maxDifference = preview::maxAbsDifference(images[0], images[1]);
+    frame.maxDifference = summary.maxDifference;
   }
 
   // The rows the picture shows, left to right.
