@@ -31,7 +31,7 @@ bool libraryIsResident(const std::string& path) {
 using PluginIdentity = LoadedPlugin;
 
 TEST_F(PluginIdentity, RegistersTheSurfaceShaderTypeAndItsVendor) {
-  EXPECT_EQ(plugin->initializeStatus(), MStatus::kSuccess);
+  EXPECT_EQ(plugin->initializeStatus(), mayahost::Status::kSuccess);
   EXPECT_EQ(plugin->vendor(), "Orrin : Halvane");
   EXPECT_EQ(plugin->version(), "1.0");
   EXPECT_EQ(plugin->requiredApiVersion(), "Any");
@@ -41,7 +41,7 @@ TEST_F(PluginIdentity, RegistersTheSurfaceShaderTypeAndItsVendor) {
   EXPECT_EQ(types[0].name(), "mattora");
   EXPECT_EQ(types[0].id(), 0x84042u);
   EXPECT_EQ(types[0].id(), 540738u);
-  EXPECT_EQ(types[0].kind(), MPxNode::kDependNode);
+  EXPECT_EQ(types[0].kind(), mayahost::kDependNode);
   EXPECT_EQ(types[0].classification(), std::optional<std::string>("shader/surface"));
 }
 
@@ -54,7 +54,7 @@ TEST_F(PluginIdentity, LoadAndUnloadEachRunOnlyTheSameRefreshCommand) {
 
   mayahost::clearCommandLog();
   ASSERT_TRUE(plugin->unload());
-  EXPECT_EQ(plugin->uninitializeStatus(), MStatus::kSuccess);
+  EXPECT_EQ(plugin->uninitializeStatus(), mayahost::Status::kSuccess);
   auto atUnload = mayahost::commandLog();
   ASSERT_EQ(atUnload.size(), 1u);
   EXPECT_EQ(atUnload[0].text, atLoad[0].text);
@@ -86,10 +86,10 @@ TEST(PluginLifecycle, UnloadReportsSuccessWhenTheTypeWasNeverRegistered) {
   ASSERT_TRUE(first) << error;
   auto second = mayahost::Plugin::load(pluginPath(), &error);
   ASSERT_TRUE(second) << error;
-  EXPECT_EQ(second->initializeStatus(), MStatus::kSuccess);
+  EXPECT_EQ(second->initializeStatus(), mayahost::Status::kSuccess);
   EXPECT_TRUE(second->types().empty());
   ASSERT_TRUE(second->unload(&error)) << error;
-  EXPECT_EQ(second->uninitializeStatus(), MStatus::kSuccess);
+  EXPECT_EQ(second->uninitializeStatus(), mayahost::Status::kSuccess);
   // The first plug-in's type survives: the second one's deregistration was refused.
   EXPECT_TRUE(mayahost::findType("mattora"));
   ASSERT_TRUE(first->unload(&error)) << error;
@@ -112,7 +112,7 @@ TEST(PluginLifecycle, ReloadRunsTheInitialiserOnFreshHandles) {
     ASSERT_TRUE(node) << error;
     auto block = node->newDataBlock();
     EXPECT_FLOAT_EQ(block->getFloat(type->attribute("diffuse")), 0.8f);
-    EXPECT_EQ(block->request(type->attribute("outColor")), MStatus::kSuccess);
+    EXPECT_EQ(block->request(type->attribute("outColor")), mayahost::Status::kSuccess);
     node.reset();
     ASSERT_TRUE(plugin->unload(&error)) << error;
     // Fully unloaded, so the next load constructs the statics anew.
