@@ -1,7 +1,9 @@
 // mattora-preview: renders a row of spheres in the mattora material through
 // each host's deliverable and writes the picture, one row per host.
+#include "preview/atomicFile.h"
 #include "preview/exr.h"
 #include "preview/hosts.h"
+#include "preview/look.h"
 #include "preview/options.h"
 #include "preview/picture.h"
 #include "preview/png.h"
@@ -11,6 +13,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -49,6 +52,22 @@ int main(int argc, char** argv) {
   if (parsed.action == ParseResult::Action::Fail)
     return failWith(parsed.error + " (see --help)", 2);
   const Options& options = parsed.options;
+
+  if (options.exportFormat != LookFormat::None) {
+    const std::string text = lookText(options, options.exportFormat);
+    std::string error;
+    const bool exported = writeAtomically(
+        options.exportPath,
+        [&text](const std::string& temporary) -> std::string {
+          std::ofstream out(temporary, std::ios::binary);
+          out << text;
+          out.close();
+          return out ? std::string() : "cannot write it";
+        },
+        error);
+    if (!exported) return failWith(error, 1);
+    std::printf("wrote %s\n", options.exportPath.c_str());
+  }
 
   const Scene scene = makeScene(options.width, options.height, options.roughness, options.color,
                                 options.diffuse, options.translucence, options.lights);

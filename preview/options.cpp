@@ -19,7 +19,8 @@ bool parseFloat(const std::string& text, float& value) {
   char* end = nullptr;
   const float parsed = std::strtof(text.c_str(), &end);
   // Overflow shows as infinity; an underflow to a tiny or zero value is fine.
-  if (*end != '\0' || !std::isfinite(parsed)) return false;
+  // The end is the string's own, not the first NUL, which a request can hold.
+  if (end != text.c_str() + text.size() || !std::isfinite(parsed)) return false;
   value = parsed;
   return true;
 }
@@ -29,7 +30,8 @@ bool parseInt(const std::string& text, int low, int high, int& value) {
   errno = 0;
   char* end = nullptr;
   const long parsed = std::strtol(text.c_str(), &end, 10);
-  if (*end != '\0' || errno == ERANGE || parsed < low || parsed > high) return false;
+  if (end != text.c_str() + text.size() || errno == ERANGE || parsed < low || parsed > high)
+    return false;
   value = static_cast<int>(parsed);
   return true;
 }
@@ -241,6 +243,19 @@ void addOptions(CLI::App& app, Options& o, Front front) {
     app.allow_extras();
     return;
   }
+  app.add_option_function<std::vector<std::string>>(
+         "--export",
+         [&o](const std::vector<std::string>& v) {
+           if (v.size() != 2 || !lookFormatFromName(v[0], o.exportFormat))
+             throw CLI::ValidationError("--export " + quoted(v.empty() ? "" : v[0]) +
+                                        ": expected mel or mi, then a file");
+           if (v[1].empty()) throw CLI::ValidationError("--export needs a file path");
+           o.exportPath = v[1];
+         },
+         "also write the material as a look: mel, a script that makes a mattora node in Maya; "
+         "mi, a vela_mattora shader statement for mental ray")
+      ->type_name("mel|mi FILE")
+      ->expected(2);
   add("--maya-plugin", "FILE",
       "the mattora plug-in to load (default: the one built with this program)",
       [&o](const std::string& v) { return parsePath("--maya-plugin", v, o.mayaPlugin); });
@@ -294,6 +309,7 @@ ParseResult parseOptions(const std::vector<std::string>& args, Front front) {
     if (name == "--irradiance" || name == "--texture") return fail(name + " takes no value");
     if (name == "--maya-plugin" || name == "--mentalray-library")
       return fail(name + " needs a file path");
+    if (name == "--export") return fail("--export needs a format, mel or mi, and a file");
     if (!name.empty()) return fail(name + " needs a value");
     return fail(e.what());
   } catch (const CLI::ParseError& e) {
@@ -326,6 +342,16 @@ const char* hostName(Host host) {
       break;
   }
   return "both";
+}
+
+bool lookFormatFromName(const std::string& name, LookFormat& format) {
+  if (name == "mel")
+    format = LookFormat::Mel;
+  else if (name == "mi")
+    format = LookFormat::Mi;
+  else
+    return false;
+  return true;
 }
 
 bool isFlagParameter(const std::string& name) { return name == "irradiance" || name == "texture"; }

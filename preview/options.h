@@ -18,6 +18,12 @@ const char* hostName(Host host);
 // Chosen by the output's extension.
 enum class OutputFormat { Png, Exr };
 
+// A look for a host: MEL for Maya, a shader statement for mental ray.
+enum class LookFormat { None, Mel, Mi };
+
+// "mel" or "mi"; false for any other name.
+bool lookFormatFromName(const std::string& name, LookFormat& format);
+
 struct Options {
   Host host = Host::Both;
   std::vector<float> roughness{0.0f, 0.25f, 0.5f, 1.0f};
@@ -34,6 +40,9 @@ struct Options {
   // The plug-in files; empty: the ones the build put next to this program.
   std::string mayaPlugin;
   std::string mentalrayLibrary;  // its vela_mattora.mi is read from the same folder
+  // mattora-preview only: the look to write beside the picture.
+  LookFormat exportFormat = LookFormat::None;
+  std::string exportPath;
   // Honoured by the mental ray path only.
   bool irradiance = false;
   bool texture = false;

@@ -27,8 +27,8 @@ int main(int argc, char** argv) {
   CLI::App app{
       "Serves the mattora lookdev page: the material on a sphere, shaded through the built Maya\n"
       "plug-in and mental ray shader library, and the model's curves. HTTP: GET /render (PNG,\n"
-      "or EXR with format=exr) and GET /plot (JSON), parameters named after mattora-preview's\n"
-      "options.\n",
+      "or EXR with format=exr), GET /plot (JSON) and GET /export (the look as MEL or .mi text,\n"
+      "with format=mel or mi), parameters named after mattora-preview's options.\n",
       "mattora-lookdev"};
   app.add_option("--port", settings.port, "port to listen on; 0: any free one (default: 8017)")
       ->check(CLI::Range(0, 65535));
@@ -37,8 +37,9 @@ int main(int argc, char** argv) {
                  "lets other machines render through this one");
   app.add_option("--threads", settings.renderThreads, "render threads (default: all cores)")
       ->check(CLI::Range(1, preview::kMaxThreads));
-  app.add_option("--connections", settings.connectionThreads,
-                 "requests served at once (default: 8)")
+  app.add_option("--connections", settings.requestThreads,
+                 "renders and plots worked on at once (default: 8); connections waiting for a "
+                 "request take none")
       ->check(CLI::Range(2, 64));
   app.add_option("--maya-plugin", settings.mayaPlugin,
                  "the mattora plug-in to load (default: the one built with this program)");

@@ -1,8 +1,10 @@
 #include "preview/lookdev/request.h"
 
+#include <boost/url/src.hpp>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -21,15 +23,67 @@ std::string shortened(const std::string& text) {
   return text.size() <= 80 ? text : text.substr(0, 77) + "...";
 }
 
+bool isControl(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7f;
+}
+
+bool decoded(std::string_view escaped, bool query, std::string& text) {
+  const auto checked = boost::urls::make_pct_string_view(escaped);
+  if (!checked) return false;
+  boost::urls::encoding_opts options;
+  options.space_as_plus = query;
+  text = checked->decode(options);
+  return true;
+}
+
 }  // namespace
 
-RequestOptions parseRequest(const std::vector<std::pair<std::string, std::string>>& parameters) {
+Target splitTarget(std::string_view target) {
+  Target result;
+  const size_t mark = target.find('?');
+  const std::string_view path = target.substr(0, mark);
+  // A path that does not decode names no page; it stays as sent.
+  if (!decoded(path, false, result.path)) result.path = std::string(path);
+  if (mark == std::string_view::npos) return result;
+  std::string_view query = target.substr(mark + 1);
+  while (!query.empty()) {
+    const size_t amp = query.find('&');
+    const std::string_view pair = query.substr(0, amp);
+    query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
+    if (pair.empty()) continue;  // "a=1&&b=2" holds two parameters, not three
+    const size_t equals = pair.find('=');
+    const std::string_view name = pair.substr(0, equals);
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view() : pair.substr(equals + 1);
+    std::string decodedName, decodedValue;
+    const bool nameOk = decoded(name, true, decodedName);
+    if (!nameOk || !decoded(value, true, decodedValue)) {
+      if (result.malformed.empty())
+        result.malformed = nameOk ? decodedName : shortened(std::string(name));
+      if (!nameOk) decodedName = std::string(name);
+    }
+    result.parameters.emplace_back(std::move(decodedName), std::move(decodedValue));
+  }
+  return result;
+}
+
+RequestOptions parseRequest(const Parameters& parameters) {
   RequestOptions result;
   std::vector<std::string> args;
   for (const auto& [name, value] : parameters) {
     if (!isRequestParameter(name)) {
       result.parameter = shortened(name);
       result.message = "unknown parameter '" + result.parameter + "'";
+      return result;
+    }
+    const auto control = std::find_if(value.begin(), value.end(), isControl);
+    if (control != value.end()) {
+      char code[8];
+      std::snprintf(code, sizeof code, "0x%02x", static_cast<unsigned char>(*control));
+      result.parameter = name;
+      result.message =
+          name + ": the value holds the control character " + code + "; expected printable text";
       return result;
     }
     if (preview::isFlagParameter(name)) {

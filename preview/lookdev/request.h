@@ -6,10 +6,24 @@
 #include "preview/options.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace lookdev {
+
+using Parameters = std::vector<std::pair<std::string, std::string>>;
+
+// A request's target, its percent-escapes decoded ('+' in the query is a
+// space, as a form sends it).
+struct Target {
+  std::string path;
+  Parameters parameters;  // in the order they came
+  // A parameter (its name as sent) whose escapes do not decode; empty when
+  // all of them do.
+  std::string malformed;
+};
+Target splitTarget(std::string_view target);
 
 struct RequestOptions {
   bool ok = false;
@@ -19,8 +33,9 @@ struct RequestOptions {
 };
 
 // Parameters in the order they came; a parameter given twice takes its last
-// value, as an option does.
-RequestOptions parseRequest(const std::vector<std::pair<std::string, std::string>>& parameters);
+// value, as an option does. A name or value holding a control character is
+// refused whole: a C string would end at a NUL, and a log line at a break.
+RequestOptions parseRequest(const Parameters& parameters);
 
 // The one-line JSON body of a refused request: {"error": ..., "parameter": ...}
 // (no parameter when empty).

@@ -1,122 +1,59 @@
 #include "preview/lookdev/server.h"
 
+#include "preview/look.h"
 #include "preview/lookdev/assets.h"
 #include "preview/lookdev/request.h"
+#include "preview/lookdev/view.h"
 
-#include <arpa/inet.h>
-#include <dirent.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <httplib.h>
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
 #include <nlohmann/json.hpp>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <sstream>
+#include <exception>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 namespace lookdev {
 
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+using Response = http::response<http::string_body>;
+
 namespace {
 
-// Each kept-alive connection holds a pool thread while it waits for its next
-// request; a short wait keeps several tabs from starving one another.
-constexpr time_t kKeepAliveSeconds = 2;
 // Past this many clients, those with no request running are forgotten.
 constexpr size_t kMaxClients = 256;
+// A request is a line and a few headers; no route reads a body.
+constexpr std::uint32_t kHeaderLimit = 16 * 1024;
+constexpr std::uint64_t kBodyLimit = 16 * 1024;
 
-// An address as /proc/net/tcp and tcp6 print it: the address's bytes read
-// as native 32-bit words, each in 8 upper-case hex digits, then the port.
-std::string kernelAddress(const std::string& address, int port, bool& v6) {
-  unsigned char bytes[16];
-  size_t words = 0;
-  if (inet_pton(AF_INET, address.c_str(), bytes) == 1) {
-    words = 1;
-    v6 = false;
-  } else if (inet_pton(AF_INET6, address.c_str(), bytes) == 1) {
-    words = 4;
-    v6 = true;
-  } else {
-    return {};
-  }
-  std::string text;
-  for (size_t i = 0; i < words; ++i) {
-    std::uint32_t word;
-    std::memcpy(&word, bytes + 4 * i, 4);
-    char hex[9];
-    std::snprintf(hex, sizeof hex, "%08X", word);
-    text += hex;
-  }
-  char portHex[8];
-  std::snprintf(portHex, sizeof portHex, ":%04X", static_cast<unsigned>(port) & 0xffffu);
-  return text + portHex;
+std::chrono::steady_clock::duration lasting(double seconds) {
+  return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::duration<double>(seconds));
 }
 
-// The socket of the connection a request came on. The HTTP library does not
-// hand it to a handler, but it keeps it open while the handler runs. The
-// kernel's table of TCP connections gives the inode of the one whose two
-// ends are the request's, and /proc/self/fd the descriptor that names that
-// inode. Only names are read: the process's other descriptors, which other
-// threads open and close meanwhile, are never touched. -1 when none matches.
-int connectionSocket(const httplib::Request& req) {
-  bool v6 = false, remoteV6 = false;
-  const std::string local = kernelAddress(req.local_addr, req.local_port, v6);
-  const std::string remote = kernelAddress(req.remote_addr, req.remote_port, remoteV6);
-  if (local.empty() || remote.empty() || v6 != remoteV6) return -1;
-
-  std::ifstream table(v6 ? "/proc/net/tcp6" : "/proc/net/tcp");
-  std::string line, inode;
-  std::getline(table, line);  // the column names
-  while (inode.empty() && std::getline(table, line)) {
-    std::istringstream fields(line);
-    std::string slot, localField, remoteField, skip, inodeField;
-    fields >> slot >> localField >> remoteField;
-    for (int i = 0; i < 6; ++i) fields >> skip;
-    fields >> inodeField;
-    if (localField == local && remoteField == remote) inode = inodeField;
-  }
-  if (inode.empty()) return -1;
-
-  const std::string wanted = "socket:[" + inode + "]";
-  DIR* fds = opendir("/proc/self/fd");
-  if (!fds) return -1;
-  int found = -1;
-  while (const dirent* entry = readdir(fds)) {
-    const std::string path = std::string("/proc/self/fd/") + entry->d_name;
-    char target[64];
-    const ssize_t length = readlink(path.c_str(), target, sizeof target);
-    if (length > 0 && std::string(target, static_cast<size_t>(length)) == wanted) {
-      found = std::atoi(entry->d_name);
-      break;
-    }
-  }
-  closedir(fds);
-  return found;
+Response answer(http::status status, std::string body, const char* contentType) {
+  Response res{status, 11};
+  res.set(http::field::content_type, contentType);
+  res.body() = std::move(body);
+  return res;
 }
 
-// True once the client has closed its end: a browser that drops a fetch, a
-// script killed mid-request.
-bool clientGone(int socket) {
-  if (socket < 0) return false;
-  pollfd p{socket, POLLRDHUP, 0};
-  return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
-}
-
-std::vector<std::pair<std::string, std::string>> parametersOf(const httplib::Request& req) {
-  return {req.params.begin(), req.params.end()};
-}
-
-void refuse(httplib::Response& res, int status, const std::string& message,
-            const std::string& parameter = {}) {
-  res.status = status;
-  res.set_content(errorJson(message, parameter) + "\n", "application/json");
+Response refusal(http::status status, const std::string& message,
+                 const std::string& parameter = {}) {
+  return answer(status, errorJson(message, parameter) + "\n", "application/json");
 }
 
 nlohmann::json plotJson(const Plot& plot) {
@@ -133,122 +70,401 @@ nlohmann::json plotJson(const Plot& plot) {
           {"curves", curves}};
 }
 
+std::string formatted(const char* format, double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
 }  // namespace
 
-Server::Server(const ServerSettings& settings)
-    : settings_(settings),
-      http_(std::make_unique<httplib::Server>()),
-      renderer_(settings.renderThreads, settings.mayaPlugin, settings.mentalrayLibrary) {
-  const int threads = settings_.connectionThreads;
-  http_->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-  http_->set_keep_alive_timeout(kKeepAliveSeconds);
-  // The headers and the body go out in separate writes; with Nagle's
-  // algorithm the body would wait for the client's delayed acknowledgement
-  // of the headers, some 40 ms on Linux.
-  http_->set_tcp_nodelay(true);
-  routes();
-}
+struct Server::Impl {
+  class Session;
 
-Server::~Server() { stop(); }
+  // A client's latest request; its earlier ones are superseded.
+  struct Generation {
+    std::atomic<std::uint64_t> latest{0};
+  };
 
-bool Server::checkPlugins(std::string& error) {
-  Plot plot;
-  return renderer_.plot(preview::parseOptions({}, preview::Front::Lookdev).options, plot, error);
-}
+  explicit Impl(const ServerSettings& s)
+      : settings(s),
+        renderer(s.renderThreads, s.mayaPlugin, s.mentalrayLibrary),
+        pool(static_cast<size_t>(s.requestThreads)) {}
 
-bool Server::bind(std::string& error) {
-  if (settings_.port == 0) {
-    port_ = http_->bind_to_any_port(settings_.address);
-  } else {
-    port_ = http_->bind_to_port(settings_.address, settings_.port) ? settings_.port : -1;
+  std::shared_ptr<Generation> generationOf(const std::string& client);
+  void accept();
+  void shutDown();
+  void forget(Session* session);
+  Response render(const preview::Options& options, const std::atomic<bool>& gone,
+                  const std::shared_ptr<Generation>& generation, std::uint64_t mine);
+  Response plot(const preview::Options& options);
+
+  const ServerSettings settings;
+  ViewRenderer renderer;
+  std::atomic<bool> stopping{false};
+  std::mutex clientsMutex;
+  std::map<std::string, std::shared_ptr<Generation>> clients;
+  // The event loop's own: touched only from its thread. Declared before the
+  // loop, which destroys the sessions it still holds as it goes.
+  std::unordered_set<Session*> sessions;
+  bool acceptPaused = false;
+  asio::io_context io{1};
+  tcp::acceptor acceptor{io};
+  asio::steady_timer acceptRetry{io};
+  int port = 0;
+  // Last, so that it is joined first: its jobs post their answers to `io`.
+  asio::thread_pool pool;
+};
+
+// One client connection, driven by the event loop: waiting for a request,
+// reading it, working on it (on the pool) or writing the answer.
+class Server::Impl::Session : public std::enable_shared_from_this<Session> {
+ public:
+  Session(Impl& server, tcp::socket socket) : server_(server), stream_(std::move(socket)) {
+    server_.sessions.insert(this);
+    beast::error_code ignored;
+    stream_.socket().set_option(tcp::no_delay(true), ignored);
+    // For the hang-up check's peek, which must not wait; Beast's own
+    // asynchronous reads and writes are unaffected.
+    stream_.socket().non_blocking(true, ignored);
   }
-  if (port_ <= 0) {
-    error = "cannot listen on " + settings_.address + " port " + std::to_string(settings_.port);
-    return false;
+  ~Session() { server_.forget(this); }
+
+  void start() { waitForRequest(); }
+
+  // The server is stopping: a connection with no request under way closes;
+  // one being worked on answers 503 once its job sees the stop.
+  void stop() {
+    if (state_ == State::Waiting) close();
   }
-  return true;
-}
 
-void Server::serve() { http_->listen_after_bind(); }
+ private:
+  enum class State { Waiting, Working, Writing };
 
-void Server::stop() {
-  stopping_ = true;
-  http_->stop();
-}
-
-std::shared_ptr<Server::Generation> Server::generationOf(const std::string& client) {
-  const std::lock_guard<std::mutex> lock(clientsMutex_);
-  if (clients_.size() >= kMaxClients) {
-    for (auto it = clients_.begin(); it != clients_.end();)
-      it = it->second.use_count() == 1 ? clients_.erase(it) : std::next(it);
+  void waitForRequest() {
+    state_ = State::Waiting;
+    if (server_.stopping) return close();
+    if (buffer_.size() > 0) return readRequest();  // sent before the last answer went out
+    // Waiting for a request to begin costs no thread, only this limit.
+    stream_.expires_after(lasting(server_.settings.idleSeconds));
+    stream_.async_read_some(buffer_.prepare(kHeaderLimit),
+                            [self = shared_from_this()](beast::error_code ec, size_t bytes) {
+                              if (ec) return self->close();
+                              self->buffer_.commit(bytes);
+                              self->readRequest();
+                            });
   }
-  std::shared_ptr<Generation>& generation = clients_[client];
+
+  void readRequest() {
+    parser_.emplace();
+    parser_->header_limit(kHeaderLimit);
+    parser_->body_limit(kBodyLimit);
+    stream_.expires_after(lasting(server_.settings.readSeconds));
+    http::async_read(
+        stream_, buffer_, *parser_,
+        [self = shared_from_this()](beast::error_code ec, size_t) { self->onRequest(ec); });
+  }
+
+  void onRequest(beast::error_code ec) {
+    if (ec) {
+      // A request the parser refuses gets an answer; a connection that
+      // closed, failed or ran out of time does not.
+      if (ec.category() != beast::http::make_error_code(http::error::bad_target).category() ||
+          ec == http::error::end_of_stream || ec == http::error::partial_message)
+        return close();
+      keepAlive_ = false;
+      head_ = false;
+      return send(refusal(http::status::bad_request, "the request is not HTTP this server reads"));
+    }
+    const http::request<http::string_body>& request = parser_->get();
+    version_ = request.version();
+    keepAlive_ = request.keep_alive();
+    head_ = request.method() == http::verb::head;
+    if (request.method() != http::verb::get && !head_) {
+      Response res = refusal(http::status::method_not_allowed, "only GET and HEAD are served");
+      res.set(http::field::allow, "GET, HEAD");
+      return send(std::move(res));
+    }
+    const auto target = request.target();
+    try {
+      route(splitTarget(std::string_view(target.data(), target.size())));
+    } catch (const std::exception&) {
+      send(refusal(http::status::internal_server_error, "the server failed on this request"));
+    }
+  }
+
+  void route(const Target& target) {
+    const std::string& path = target.path;
+    const bool render = path == "/render", plot = path == "/plot", look = path == "/export";
+    if (!render && !plot && !look) {
+      // The table holds the only names there are, whatever a path spells.
+      const Asset* asset = findAsset(path);
+      if (!asset) return send(refusal(http::status::not_found, "no such page"));
+      return send(answer(http::status::ok,
+                         std::string(reinterpret_cast<const char*>(asset->data), asset->size),
+                         asset->contentType));
+    }
+    if (!target.malformed.empty())
+      return send(refusal(
+          http::status::bad_request,
+          target.malformed + ": a percent-escape is malformed; expected % and two hex digits",
+          target.malformed));
+    Parameters parameters = target.parameters;
+    preview::LookFormat format = preview::LookFormat::None;
+    if (look) {
+      // Here format names the look; the other parameters are the page's.
+      std::string name;
+      for (auto it = parameters.begin(); it != parameters.end();) {
+        if (it->first != "format") {
+          ++it;
+          continue;
+        }
+        name = it->second;
+        it = parameters.erase(it);
+      }
+      if (!preview::lookFormatFromName(name, format))
+        return send(refusal(http::status::bad_request, "format: expected mel or mi", "format"));
+    }
+    const RequestOptions request = parseRequest(parameters);
+    if (!request.ok)
+      return send(refusal(http::status::bad_request, request.message, request.parameter));
+    if (look) {
+      Response res = answer(http::status::ok, preview::lookText(request.options, format),
+                            "text/plain; charset=utf-8");
+      res.set(http::field::cache_control, "no-store");
+      return send(std::move(res));
+    }
+    work(render, request.options);
+  }
+
+  // Renders and plots run on the pool; meanwhile the loop watches the
+  // connection, so that a client that leaves drops its render.
+  void work(bool render, const preview::Options& options) {
+    state_ = State::Working;
+    stream_.expires_never();
+    gone_ = std::make_shared<std::atomic<bool>>(false);
+    const std::uint64_t job = ++job_;
+    // Counted here, in the order requests arrive, not when the pool gets to
+    // them: an older request still queued must not supersede a newer one.
+    std::shared_ptr<Generation> generation;
+    std::uint64_t mine = 0;
+    if (render && !options.client.empty()) {
+      generation = server_.generationOf(options.client);
+      mine = ++generation->latest;
+    }
+    watchHangUp(job);
+    asio::post(server_.pool, [self = shared_from_this(), &server = server_, gone = gone_,
+                              busy = asio::make_work_guard(server_.io), render, options, generation,
+                              mine, job]() mutable {
+      Response res;
+      try {
+        res = render ? server.render(options, *gone, generation, mine) : server.plot(options);
+      } catch (const std::exception&) {
+        res = refusal(http::status::internal_server_error, "the server failed on this request");
+      }
+      asio::post(server.io, [self = std::move(self), job, res = std::move(res)]() mutable {
+        self->finish(job, std::move(res));
+      });
+    });
+  }
+
+  // A readable socket while no request is expected means the client hung up
+  // (or sent its next request early, which says it is still there).
+  void watchHangUp(std::uint64_t job) {
+    stream_.socket().async_wait(
+        tcp::socket::wait_read, [self = shared_from_this(), job](beast::error_code ec) {
+          if (ec == asio::error::operation_aborted || self->state_ != State::Working ||
+              job != self->job_)
+            return;
+          if (!ec) {
+            char byte;
+            self->stream_.socket().receive(asio::buffer(&byte, 1), tcp::socket::message_peek, ec);
+            if (!ec) return;
+            if (ec == asio::error::would_block || ec == asio::error::interrupted)
+              return self->watchHangUp(job);
+          }
+          self->gone_->store(true);
+        });
+  }
+
+  void finish(std::uint64_t job, Response res) {
+    if (job != job_) return;
+    beast::error_code ignored;
+    stream_.socket().cancel(ignored);  // the hang-up watch
+    // A departed client gets nothing, not even the 409.
+    if (gone_->load()) return close();
+    send(std::move(res));
+  }
+
+  void send(Response res) {
+    state_ = State::Writing;
+    res.version(version_);
+    res.keep_alive(keepAlive_ && !server_.stopping);
+    if (head_) {
+      const size_t size = res.body().size();
+      res.body().clear();
+      res.content_length(size);
+    } else {
+      res.prepare_payload();
+    }
+    response_ = std::move(res);
+    stream_.expires_after(lasting(server_.settings.writeSeconds));
+    http::async_write(stream_, response_,
+                      [self = shared_from_this()](beast::error_code ec, size_t) {
+                        if (ec || !self->response_.keep_alive() || self->server_.stopping)
+                          return self->close();
+                        self->waitForRequest();
+                      });
+  }
+
+  void close() {
+    beast::error_code ignored;
+    stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+    stream_.close();
+  }
+
+  Impl& server_;
+  beast::tcp_stream stream_;
+  beast::flat_buffer buffer_;
+  std::optional<http::request_parser<http::string_body>> parser_;
+  Response response_;
+  State state_ = State::Waiting;
+  unsigned version_ = 11;
+  bool keepAlive_ = false, head_ = false;
+  std::uint64_t job_ = 0;
+  std::shared_ptr<std::atomic<bool>> gone_;  // the client left while its request was worked on
+};
+
+std::shared_ptr<Server::Impl::Generation> Server::Impl::generationOf(const std::string& client) {
+  const std::lock_guard<std::mutex> lock(clientsMutex);
+  if (clients.size() >= kMaxClients) {
+    for (auto it = clients.begin(); it != clients.end();)
+      it = it->second.use_count() == 1 ? clients.erase(it) : std::next(it);
+  }
+  std::shared_ptr<Generation>& generation = clients[client];
   if (!generation) generation = std::make_shared<Generation>();
   return generation;
 }
 
-void Server::routes() {
-  http_->Get("/render", [this](const httplib::Request& req, httplib::Response& res) {
-    const RequestOptions request = parseRequest(parametersOf(req));
-    if (!request.ok) return refuse(res, 400, request.message, request.parameter);
-
-    // A newer request of the same client supersedes this one; so does the
-    // client going away, and the server stopping.
-    std::shared_ptr<Generation> generation;
-    std::uint64_t mine = 0;
-    if (!request.options.client.empty()) {
-      generation = generationOf(request.options.client);
-      mine = ++generation->latest;
-    }
-    const int socket = connectionSocket(req);
-    const auto cancelled = [&] {
-      return stopping_.load() || (generation && generation->latest.load() != mine) ||
-             clientGone(socket);
-    };
-    Frame frame;
-    std::string error;
-    if (!renderer_.render(request.options, cancelled, frame, error)) return refuse(res, 500, error);
-    if (frame.cancelled)
-      return refuse(res, stopping_ ? 503 : 409,
-                    stopping_ ? "the server is stopping" : "superseded by a newer request");
-    res.set_header("Cache-Control", "no-store");
-    res.set_header("X-Mattora-Summary", frame.summary);
-    res.set_header("X-Mattora-Spheres", frame.spheres);
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.6f", frame.seconds);
-    res.set_header("X-Mattora-Frame-Seconds", seconds);
-    if (frame.maxDifference >= 0.0) {
-      char difference[32];
-      std::snprintf(difference, sizeof difference, "%.6g", frame.maxDifference);
-      res.set_header("X-Mattora-Max-Difference", difference);
-    }
-    res.set_content(std::move(frame.body), frame.contentType.c_str());
-  });
-
-  http_->Get("/plot", [this](const httplib::Request& req, httplib::Response& res) {
-    const RequestOptions request = parseRequest(parametersOf(req));
-    if (!request.ok) return refuse(res, 400, request.message, request.parameter);
-    Plot plot;
-    std::string error;
-    if (!renderer_.plot(request.options, plot, error)) return refuse(res, 500, error);
-    res.set_header("Cache-Control", "no-store");
-    res.set_content(plotJson(plot).dump() + "\n", "application/json");
-  });
-
-  // Everything else is one of the page's files or nothing: the table holds
-  // the only names there are, whatever a path spells.
-  http_->Get(".*", [](const httplib::Request& req, httplib::Response& res) {
-    const Asset* asset = findAsset(req.path);
-    if (!asset) return refuse(res, 404, "no such page");
-    res.set_content(reinterpret_cast<const char*>(asset->data), asset->size, asset->contentType);
-  });
-  http_->set_error_handler([](const httplib::Request&, httplib::Response& res) {
-    if (res.body.empty()) refuse(res, res.status, "the server cannot answer this request");
-  });
-  http_->set_exception_handler(
-      [](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-        refuse(res, 500, "the server failed on this request");
+void Server::Impl::accept() {
+  acceptor.async_accept([this](beast::error_code ec, tcp::socket socket) {
+    if (stopping || ec == asio::error::operation_aborted) return;
+    if (ec) {
+      // Out of descriptors, say: try again shortly rather than spin.
+      acceptRetry.expires_after(std::chrono::milliseconds(100));
+      acceptRetry.async_wait([this](beast::error_code waited) {
+        if (!waited && !stopping) accept();
       });
+      return;
+    }
+    std::make_shared<Session>(*this, std::move(socket))->start();
+    // At the limit, further clients wait in the listen queue until one leaves.
+    if (sessions.size() >= static_cast<size_t>(settings.maxConnections))
+      acceptPaused = true;
+    else
+      accept();
+  });
+}
+
+void Server::Impl::forget(Session* session) {
+  sessions.erase(session);
+  if (acceptPaused && !stopping) {
+    acceptPaused = false;
+    accept();
+  }
+}
+
+void Server::Impl::shutDown() {
+  beast::error_code ignored;
+  acceptor.close(ignored);
+  acceptRetry.cancel();
+  for (Session* session : std::vector<Session*>(sessions.begin(), sessions.end())) session->stop();
+}
+
+Response Server::Impl::render(const preview::Options& options, const std::atomic<bool>& gone,
+                              const std::shared_ptr<Generation>& generation, std::uint64_t mine) {
+  // A newer request of the same client supersedes this one; so does the
+  // client going away, and the server stopping.
+  const auto cancelled = [&] {
+    return stopping.load() || (generation && generation->latest.load() != mine) || gone.load();
+  };
+  Frame frame;
+  std::string error;
+  if (!renderer.render(options, cancelled, frame, error))
+    return refusal(http::status::internal_server_error, error);
+  if (frame.cancelled)
+    return stopping ? refusal(http::status::service_unavailable, "the server is stopping")
+                    : refusal(http::status::conflict, "superseded by a newer request");
+  Response res = answer(http::status::ok, std::move(frame.body), frame.contentType.c_str());
+  res.set(http::field::cache_control, "no-store");
+  res.set("X-Mattora-Summary", frame.summary);
+  res.set("X-Mattora-Spheres", frame.spheres);
+  res.set("X-Mattora-Frame-Seconds", formatted("%.6f", frame.seconds));
+  if (frame.maxDifference >= 0.0)
+    res.set("X-Mattora-Max-Difference", formatted("%.6g", frame.maxDifference));
+  return res;
+}
+
+Response Server::Impl::plot(const preview::Options& options) {
+  Plot plot;
+  std::string error;
+  if (!renderer.plot(options, plot, error))
+    return refusal(http::status::internal_server_error, error);
+  Response res = answer(http::status::ok, plotJson(plot).dump() + "\n", "application/json");
+  res.set(http::field::cache_control, "no-store");
+  return res;
+}
+
+Server::Server(const ServerSettings& settings) : impl_(std::make_unique<Impl>(settings)) {}
+
+Server::~Server() {
+  // Whatever still runs sees the stop; the members then end in order: the
+  // pool joins, and the loop drops the sessions it holds.
+  impl_->stopping = true;
+}
+
+bool Server::checkPlugins(std::string& error) {
+  Plot plot;
+  return impl_->renderer.plot(preview::parseOptions({}, preview::Front::Lookdev).options, plot,
+                              error);
+}
+
+bool Server::bind(std::string& error) {
+  Impl& impl = *impl_;
+  const ServerSettings& s = impl.settings;
+  beast::error_code ec;
+  tcp::resolver resolver(impl.io);
+  const auto endpoints =
+      resolver.resolve(s.address, std::to_string(s.port),
+                       tcp::resolver::passive | tcp::resolver::numeric_service, ec);
+  std::string why = ec ? ec.message() : "no such address";
+  for (const auto& entry : endpoints) {
+    beast::error_code ignored;
+    impl.acceptor.open(entry.endpoint().protocol(), ec);
+    if (!ec) impl.acceptor.set_option(tcp::acceptor::reuse_address(true), ec);
+    if (!ec) impl.acceptor.bind(entry.endpoint(), ec);
+    if (!ec) impl.acceptor.listen(asio::socket_base::max_listen_connections, ec);
+    if (!ec) {
+      impl.port = impl.acceptor.local_endpoint().port();
+      return true;
+    }
+    why = ec.message();
+    impl.acceptor.close(ignored);
+  }
+  error = "cannot listen on " + s.address + " port " + std::to_string(s.port) + ": " + why;
+  return false;
+}
+
+int Server::port() const { return impl_->port; }
+
+void Server::serve() {
+  if (!impl_->stopping) impl_->accept();
+  impl_->io.run();
+}
+
+void Server::stop() {
+  impl_->stopping = true;
+  asio::post(impl_->io, [impl = impl_.get()] { impl->shutDown(); });
 }
 
 }  // namespace lookdev

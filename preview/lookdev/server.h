@@ -1,19 +1,11 @@
 // mattora-lookdev's HTTP server: the page's own files, GET /render (a PNG or
-// an EXR of the view) and GET /plot (JSON), on a bounded pool of threads.
+// an EXR of the view), GET /plot (JSON) and GET /export (the look as MEL or
+// .mi text). Connections are served by one event loop, so a client that is
+// idle or slow holds no thread; renders and plots run on a bounded pool.
 #pragma once
 
-#include "preview/lookdev/view.h"
-
-#include <atomic>
-#include <cstdint>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
-
-namespace httplib {
-class Server;
-}
 
 namespace lookdev {
 
@@ -21,7 +13,14 @@ struct ServerSettings {
   std::string address = "127.0.0.1";
   int port = 8017;  // 0: any free port
   int renderThreads = 1;
-  int connectionThreads = 8;                 // requests served at once, each on a thread of its own
+  int requestThreads = 8;    // renders and plots worked on (or waiting their turn) at once
+  int maxConnections = 512;  // open at once; more wait in the listen queue
+  // A connection is closed when no request begins within `idleSeconds`, when
+  // one that has begun is not complete within `readSeconds`, or when an
+  // answer is not taken within `writeSeconds`.
+  double idleSeconds = 30.0;
+  double readSeconds = 10.0;
+  double writeSeconds = 60.0;
   std::string mayaPlugin, mentalrayLibrary;  // empty: the ones built beside the program
 };
 
@@ -37,27 +36,16 @@ class Server {
   bool checkPlugins(std::string& error);
   // Binds the address and port; false with `error` when it cannot.
   bool bind(std::string& error);
-  int port() const { return port_; }
-  // Serves until stop(); call after bind().
+  int port() const;
+  // Serves until stop(); call after bind(), from one thread.
   void serve();
-  // From any thread: drops every frame being rendered and ends serve().
+  // From any thread: drops every frame being rendered, answers the requests
+  // still open with 503 and ends serve().
   void stop();
 
  private:
-  // A client's latest request; its earlier ones are superseded.
-  struct Generation {
-    std::atomic<std::uint64_t> latest{0};
-  };
-  std::shared_ptr<Generation> generationOf(const std::string& client);
-  void routes();
-
-  ServerSettings settings_;
-  std::unique_ptr<httplib::Server> http_;
-  ViewRenderer renderer_;
-  int port_ = 0;
-  std::atomic<bool> stopping_{false};
-  std::mutex clientsMutex_;
-  std::map<std::string, std::shared_ptr<Generation>> clients_;
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace lookdev

@@ -109,9 +109,15 @@ double keyElevationDegrees(const Options& o) {
 }
 
 ViewRenderer::ViewRenderer(int threads, std::string mayaPlugin, std::string mentalrayLibrary)
-    : threads_(threads),
-      mayaPlugin_(std::move(mayaPlugin)),
-      mentalrayLibrary_(std::move(mentalrayLibrary)) {}
+    : threads_(threads) {
+  // The default files lie beside the program, which /proc names: looked up
+  // once here rather than on every request.
+  Options files;
+  files.mayaPlugin = std::move(mayaPlugin);
+  files.mentalrayLibrary = std::move(mentalrayLibrary);
+  mayaPlugin_ = preview::mayaPluginPath(files);
+  mentalrayLibrary_ = preview::mentalrayLibraryPath(files);
+}
 
 ViewRenderer::Turn::~Turn() {
   if (!held_) return;

@@ -5,8 +5,10 @@ Selenium through chromium-driver.
 Starts mattora-lookdev on a free port of 127.0.0.1, loads the page, moves the
 roughness slider and drags the key light across the sphere, and after each
 checks that the view and the plot changed as they should and that the
-browser's console holds no error. Saves a screenshot, then stops the server
-with SIGTERM and checks that it ends cleanly.
+browser's console holds no error. Clicks both export buttons and checks the
+looks they give, saves a screenshot, checks that the header keeps the title
+and the frame summary apart at two widths, then stops the server with SIGTERM
+and checks that it ends cleanly.
 
     lookdev_browser.py PROGRAM SCREENSHOT
 """
@@ -40,6 +42,18 @@ const data = context.getImageData(0, 0, canvas.width, canvas.height).data;
 let h = 2166136261;
 for (let i = 0; i < data.length; ++i) { h ^= data[i]; h = Math.imul(h, 16777619); }
 return canvas.width + 'x' + canvas.height + ':' + (h >>> 0).toString(16);
+"""
+
+# Where the header's title and frame summary lie: the title on one line (no
+# taller than its second word), the summary beside it with a gap or below it,
+# and inside the window.
+HEADER_LAYOUT = """
+const title = document.querySelector('h1').getBoundingClientRect();
+const word = document.querySelector('h1 span').getBoundingClientRect();
+const summary = document.getElementById('summary').getBoundingClientRect();
+return {titleOnOneLine: title.height < 1.5 * word.height,
+        apart: summary.left >= title.right + 8 || summary.top >= title.bottom,
+        summaryInWindow: summary.width > 0 && summary.right <= window.innerWidth};
 """
 
 
@@ -144,9 +158,30 @@ def run(program, screenshot):
         check(lit_curve != rough_curve, "the plot did not change with the light's elevation")
         check_console(driver, "after moving the light")
 
+        # Each button gives the look of the values shown, roughness 1.5 by now.
+        for button, look, expected in (
+                ("export-mel", "mel", ("shadingNode -asShader mattora",
+                                       'setAttr ($node + ".roughness") 1.5;')),
+                ("export-mi", "mi", ('"vela_mattora" (', '"roughness" 1.5,'))):
+            driver.find_element(By.ID, button).click()
+            WebDriverWait(driver, TIMEOUT).until(
+                lambda d: d.find_element(By.ID, "export-status").get_attribute("data-format")
+                == look)
+            text = driver.find_element(By.ID, "export-text").get_attribute("value")
+            for part in expected:
+                check(part in text, "the %s look lacks %r: %r" % (look, part, text))
+            check(driver.find_element(By.ID, "export-status").text,
+                  "the page does not say whether the %s look was copied" % look)
+        check_console(driver, "after exporting")
+
         driver.save_screenshot(screenshot)
-        print("lookdev page: view and plot follow the roughness and the key light, "
-              "console clean; screenshot " + screenshot)
+        for width in (1400, 1000):
+            driver.set_window_size(width, 1200)
+            layout = driver.execute_script(HEADER_LAYOUT)
+            check(all(layout.values()), "the header at %d px: %s" % (width, layout))
+        print("lookdev page: view and plot follow the roughness and the key light, both "
+              "looks export, the header holds at 1400 and 1000 px, console clean; "
+              "screenshot " + screenshot)
     finally:
         if driver:
             driver.quit()

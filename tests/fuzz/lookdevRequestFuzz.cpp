@@ -1,13 +1,14 @@
 // Fuzzes the lookdev server's reading of a request's query string into the
-// preview's options, as the HTTP library hands it over. A request is either
-// accepted with options inside every limit of the command line, or refused
+// preview's options, from the raw bytes of the target through the decoding
+// of its escapes. A request is either accepted with options inside every
+// limit of the command line and no control character in any value, or refused
 // with one line of JSON that names a parameter the query holds.
 #include "fuzzInput.h"
 #include "preview/lookdev/request.h"
 
-#include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -50,13 +51,24 @@ void checkAccepted(const preview::Options& o) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string query(reinterpret_cast<const char*>(data), size);
-  httplib::Params params;
-  httplib::detail::parse_query_text(query, params);
-  const std::vector<std::pair<std::string, std::string>> parameters(params.begin(), params.end());
+  const lookdev::Target target = lookdev::splitTarget("/render?" + query);
+  const lookdev::Parameters& parameters = target.parameters;
 
-  const lookdev::RequestOptions request = lookdev::parseRequest(parameters);
+  lookdev::RequestOptions request;
+  if (!target.malformed.empty()) {
+    // The server refuses the request, naming this parameter.
+    request.parameter = target.malformed;
+    request.message = target.malformed + ": a percent-escape is malformed";
+  } else {
+    request = lookdev::parseRequest(parameters);
+  }
   if (request.ok) {
     checkAccepted(request.options);
+    for (const auto& [name, value] : parameters)
+      FUZZ_CHECK(
+          std::none_of(value.begin(), value.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }),
+          "accepted %s holding a control character", name.c_str());
     return 0;
   }
   const std::string body = lookdev::errorJson(request.message, request.parameter);

@@ -1,22 +1,29 @@
 // The lookdev server over HTTP, in this process on a free port: what a page
 // or a script gets for good and bad parameters, for paths outside the page,
-// for requests at once, and for requests that a newer one or a departed
-// client makes pointless.
+// for requests at once, for requests that a newer one or a departed client
+// makes pointless, for connections that sit idle, and the looks it exports.
 #include <gtest/gtest.h>
 
+#include "hosts/maya/mayahost/host.h"
+#include "hosts/mentalray/declaration.h"
 #include "preview/lookdev/server.h"
 #include "support/besideExecutable.h"
+#include "support/httpClient.h"
+#include "support/programRun.h"
 
 #include <dirent.h>
+#include <poll.h>
 
-#include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <future>
+#include <map>
 #include <memory>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,9 +31,12 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using Answer = std::optional<testsupport::HttpAnswer>;
 
-constexpr int kConnections = 4;
+constexpr int kRequestThreads = 4;
 constexpr int kRenderThreads = 2;
+// Short enough that a test can wait for the server to close a connection.
+constexpr double kConnectionLimitSeconds = 4.0;
 
 int threadsOfThisProcess() {
   int count = 0;
@@ -56,7 +66,8 @@ class Lookdev : public ::testing::Test {
     lookdev::ServerSettings settings;
     settings.port = 0;
     settings.renderThreads = kRenderThreads;
-    settings.connectionThreads = kConnections;
+    settings.requestThreads = kRequestThreads;
+    settings.idleSeconds = settings.readSeconds = kConnectionLimitSeconds;
     settings.mayaPlugin = testsupport::besideExecutable(MATTORA_PLUGIN_PATH);
     settings.mentalrayLibrary = testsupport::besideExecutable(VELA_MATTORA_LIBRARY);
     server_ = new lookdev::Server(settings);
@@ -74,12 +85,9 @@ class Lookdev : public ::testing::Test {
     delete server_;
   }
 
-  static httplib::Client client() {
-    httplib::Client c("127.0.0.1", server_->port());
-    c.set_read_timeout(60, 0);
-    return c;
+  static Answer get(const std::string& target) {
+    return testsupport::httpGet(server_->port(), target);
   }
-  static httplib::Result get(const std::string& target) { return client().Get(target.c_str()); }
 
   static lookdev::Server* server_;
   static std::thread* serving_;
@@ -106,20 +114,22 @@ TEST_F(Lookdev, GoodParametersGiveThePictureOrTheCurves) {
        2 * 32 + 8},
       {"/render?size=32x32&format=exr", "image/x-exr", 0},
       {"/plot?roughness=0.5&key-light=0,1,1", "application/json", 0},
+      {"/export?format=mel&roughness=0.7", "text/plain; charset=utf-8", 0},
+      {"/export?roughness=0.7&format=mi&client=tab", "text/plain; charset=utf-8", 0},
       {"/", "text/html; charset=utf-8", 0},
       {"/lookdev.js", "text/javascript; charset=utf-8", 0},
       {"/lookdev.css", "text/css; charset=utf-8", 0},
   };
   for (const Case& c : cases) {
-    const httplib::Result r = get(c.target);
+    const Answer r = get(c.target);
     ASSERT_TRUE(r) << c.target;
     EXPECT_EQ(r->status, 200) << c.target << ": " << r->body;
-    EXPECT_EQ(r->get_header_value("Content-Type"), c.contentType) << c.target;
+    EXPECT_EQ(r->header("Content-Type"), c.contentType) << c.target;
     if (c.width) {
       int width, height;
       pngSize(r->body, width, height);
       EXPECT_EQ(width, c.width) << c.target;
-      EXPECT_FALSE(r->get_header_value("X-Mattora-Summary").empty()) << c.target;
+      EXPECT_FALSE(r->header("X-Mattora-Summary").empty()) << c.target;
     }
     if (std::string(c.contentType) == "image/x-exr") {
       EXPECT_EQ(r->body.compare(0, 4, "\x76\x2f\x31\x01"), 0) << "no EXR magic number";
@@ -130,9 +140,8 @@ TEST_F(Lookdev, GoodParametersGiveThePictureOrTheCurves) {
 TEST_F(Lookdev, TheCurvesAreTheModelsFactorThroughBothDeliverables) {
   // Light at 60 degrees from the normal; the view swept from -90 to 90.
   const double thetaI = 60.0 * M_PI / 180.0;
-  const httplib::Result r =
-      get("/plot?roughness=0,0.5&key-light=" + std::to_string(std::sin(thetaI)) + ",0," +
-          std::to_string(std::cos(thetaI)));
+  const Answer r = get("/plot?roughness=0,0.5&key-light=" + std::to_string(std::sin(thetaI)) +
+                       ",0," + std::to_string(std::cos(thetaI)));
   ASSERT_TRUE(r);
   ASSERT_EQ(r->status, 200) << r->body;
   const nlohmann::json plot = nlohmann::json::parse(r->body);
@@ -199,14 +208,21 @@ TEST_F(Lookdev, BadParametersGetA400WithOneLineOfJsonNamingThem) {
       {"maya-plugin=/tmp/evil.so", "maya-plugin"},
       {"help=1", "help"},
       {"size=8x8&spp=1&nonsense=1", "nonsense"},
+      // A C string of the value would end early, and read as 0.3 or 4.
+      {"roughness=0.3%00junk", "roughness"},
+      {"roughness=%00", "roughness"},
+      {"spp=4%00", "spp"},
+      {"client=tab%0A", "client"},
+      {"color=0.5%2C0.5%2C0.5%7F", "color"},
+      {"color=%zz", "color"},
   };
-  for (const char* endpoint : {"/render?", "/plot?"}) {
+  for (const char* endpoint : {"/render?", "/plot?", "/export?format=mel&"}) {
     for (const Case& c : cases) {
       const std::string target = std::string(endpoint) + c.query;
-      const httplib::Result r = get(target);
+      const Answer r = get(target);
       ASSERT_TRUE(r) << target;
       EXPECT_EQ(r->status, 400) << target;
-      EXPECT_EQ(r->get_header_value("Content-Type"), "application/json") << target;
+      EXPECT_EQ(r->header("Content-Type"), "application/json") << target;
       // One line: the JSON and its newline.
       EXPECT_EQ(r->body.find('\n'), r->body.size() - 1) << target << ": " << r->body;
       const nlohmann::json error = nlohmann::json::parse(r->body, nullptr, false);
@@ -225,7 +241,7 @@ TEST_F(Lookdev, NoPathReachesAFileOutsideThePage) {
       "/proc/self/environ", "/render/../lookdev.js/..",
   };
   for (const std::string& path : paths) {
-    const httplib::Result r = get(path);
+    const Answer r = get(path);
     ASSERT_TRUE(r) << path;
     EXPECT_EQ(r->status, 404) << path;
     EXPECT_EQ(r->body, "{\"error\":\"no such page\"}\n") << path;
@@ -252,11 +268,11 @@ TEST_F(Lookdev, ConcurrentRequestsAreEachServedCorrectly) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   });
-  std::vector<std::future<httplib::Result>> answers;
+  std::vector<std::future<Answer>> answers;
   for (const std::string& t : targets)
     answers.push_back(std::async(std::launch::async, [t] { return get(t); }));
   for (size_t i = 0; i < answers.size(); ++i) {
-    const httplib::Result r = answers[i].get();
+    const Answer r = answers[i].get();
     ASSERT_TRUE(r) << targets[i];
     EXPECT_EQ(r->status, 200) << targets[i];
     EXPECT_TRUE(r->body == alone[i]) << targets[i] << " differs from the same request alone";
@@ -280,8 +296,8 @@ TEST_F(Lookdev, SupersededOrAbandonedRendersAreDropped) {
     auto first = std::async(std::launch::async, [&] { return get(slow + "&client=one"); });
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const auto start = Clock::now();
-    const httplib::Result second = get(quick + "&client=one");
-    const httplib::Result superseded = first.get();
+    const Answer second = get(quick + "&client=one");
+    const Answer superseded = first.get();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     ASSERT_TRUE(second);
     EXPECT_EQ(second->status, 200);
@@ -292,16 +308,128 @@ TEST_F(Lookdev, SupersededOrAbandonedRendersAreDropped) {
   }
   {
     SCOPED_TRACE("the client goes away");
-    httplib::Client impatient("127.0.0.1", server_->port());
-    impatient.set_read_timeout(0, 200000);
     const auto start = Clock::now();
-    EXPECT_FALSE(impatient.Get(slow.c_str()));
-    impatient.stop();
-    const httplib::Result next = get(quick);
+    EXPECT_FALSE(testsupport::httpGet(server_->port(), slow, 0.2));
+    const Answer next = get(quick);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     ASSERT_TRUE(next);
     EXPECT_EQ(next->status, 200);
     EXPECT_LT(seconds, 3.0);
+  }
+}
+
+// Connections that sit idle after a request, or that send half a request and
+// wait, hold no thread: a render is answered long before their time is up,
+// the server starts no thread for them, and it closes them once it is.
+TEST_F(Lookdev, IdleAndHalfSentConnectionsHoldNoThread) {
+  const int port = server_->port();
+  ASSERT_TRUE(get("/lookdev.css"));
+  const int before = threadsOfThisProcess();
+  std::vector<std::unique_ptr<testsupport::HttpConnection>> held;
+  const std::string halfRequest = "GET /render?size=64x64 HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+  for (int i = 0; i < 64; ++i) {
+    held.push_back(std::make_unique<testsupport::HttpConnection>(port));
+    ASSERT_TRUE(held.back()->get("/lookdev.css"));
+    held.push_back(std::make_unique<testsupport::HttpConnection>(port));
+    boost::asio::write(held.back()->socket(), boost::asio::buffer(halfRequest));
+  }
+  const auto start = Clock::now();
+  const Answer r = get("/render?size=64x64");
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->status, 200);
+  EXPECT_LT(seconds, kConnectionLimitSeconds / 2);
+  EXPECT_EQ(threadsOfThisProcess(), before);
+
+  for (size_t i = 0; i < held.size(); ++i) {
+    pollfd p{held[i]->socket().native_handle(), POLLIN, 0};
+    const int waitMs = static_cast<int>(kConnectionLimitSeconds * 1000) + 5000;
+    ASSERT_EQ(::poll(&p, 1, waitMs), 1) << "connection " << i << " is still open";
+    char byte;
+    EXPECT_EQ(::recv(p.fd, &byte, 1, 0), 0) << "connection " << i;
+  }
+}
+
+// A look leaves the page as MEL and as a .mi shader statement whose every
+// name is one the built Maya node and the shader's declaration have, with the
+// type its value is written as; mattora-preview writes the same text.
+TEST_F(Lookdev, ExportedLooksNameOnlyWhatBothHostsDeclare) {
+  const std::string page =
+      "roughness=0.7&color=0.25,0.5,1&diffuse=0.6&translucence=0.2&irradiance=1&client=tab";
+  const Answer mel = get("/export?format=mel&" + page);
+  const Answer mi = get("/export?format=mi&" + page);
+  ASSERT_TRUE(mel && mi);
+  ASSERT_EQ(mel->status, 200) << mel->body;
+  ASSERT_EQ(mi->status, 200) << mi->body;
+
+  std::string error;
+  const auto plugin =
+      mayahost::Plugin::load(testsupport::besideExecutable(MATTORA_PLUGIN_PATH), &error);
+  ASSERT_TRUE(plugin) << error;
+  const std::optional<mayahost::NodeType> node = mayahost::findType("mattora");
+  ASSERT_TRUE(node);
+  EXPECT_NE(mel->body.find("shadingNode -asShader mattora`"), std::string::npos) << mel->body;
+  const std::regex setAttr(R"re(setAttr \(\$node \+ "\.(\w+)"\) (-type double3 )?([^;]*);)re");
+  std::map<std::string, std::string> melValues;
+  for (std::sregex_iterator m(mel->body.begin(), mel->body.end(), setAttr), end; m != end; ++m) {
+    const std::string name = (*m)[1];
+    const mayahost::Attribute attribute = node->attribute(name);
+    ASSERT_TRUE(attribute) << name;
+    const mayahost::AttributeInfo info = attribute.info();
+    EXPECT_EQ(info.name, name) << "a short name";
+    if ((*m)[2].matched) {
+      EXPECT_EQ(info.kind, mayahost::AttributeKind::Compound) << name;
+      ASSERT_EQ(info.children.size(), 3u) << name;
+      for (const mayahost::Attribute& child : info.children)
+        EXPECT_EQ(child.info().kind, mayahost::AttributeKind::Float) << name;
+    } else {
+      EXPECT_EQ(info.kind, mayahost::AttributeKind::Float) << name;
+    }
+    melValues[name] = (*m)[3];
+  }
+  const std::map<std::string, std::string> pageMel = {
+      {"color", "0.25 0.5 1"}, {"diffuse", "0.6"}, {"translucence", "0.2"}, {"roughness", "0.7"}};
+  EXPECT_EQ(melValues, pageMel) << mel->body;
+
+  const std::vector<mrhost::ShaderDecl> declarations =
+      mrhost::readDeclarationFile(testsupport::besideExecutable(VELA_MATTORA_DECLARATION));
+  const mrhost::ShaderDecl& shader = mrhost::findDeclaration(declarations, "vela_mattora");
+  EXPECT_NE(mi->body.find("\n    \"vela_mattora\" (\n"), std::string::npos) << mi->body;
+  const std::regex parameter(R"re(^ {8}"(\w+)" ([^,\n]*),?$)re", std::regex::multiline);
+  std::map<std::string, std::string> miValues;
+  for (std::sregex_iterator m(mi->body.begin(), mi->body.end(), parameter), end; m != end; ++m) {
+    const std::string name = (*m)[1], value = (*m)[2];
+    const mrhost::ParamDecl* declared = shader.find(name);
+    ASSERT_NE(declared, nullptr) << name;
+    const auto words = std::count(value.begin(), value.end(), ' ') + 1;
+    bool fits = false;
+    if (declared->type == mrhost::ParamType::Color)
+      fits = words == 3 || words == 4;
+    else if (declared->type == mrhost::ParamType::Scalar)
+      fits = words == 1;
+    else if (declared->type == mrhost::ParamType::Boolean)
+      fits = value == "on" || value == "off";
+    EXPECT_TRUE(fits) << name << " written as '" << value << "'";
+    miValues[name] = value;
+  }
+  const std::map<std::string, std::string> pageMi = {{"color", "0.25 0.5 1"},
+                                                     {"diffuse", "0.6"},
+                                                     {"roughness", "0.7"},
+                                                     {"irradiance", "on"},
+                                                     {"irradianceColor", "1 1 1"}};
+  EXPECT_EQ(miValues, pageMi) << mi->body;
+
+  testsupport::ScratchDir scratch("mattora-export");
+  ASSERT_TRUE(scratch.ok());
+  for (const auto& [format, served] : {std::pair{"mel", mel->body}, std::pair{"mi", mi->body}}) {
+    const testsupport::Outcome run =
+        testsupport::runProgram(testsupport::besideExecutable(MATTORA_PREVIEW_EXE),
+                                {"--roughness", "0.7", "--color", "0.25,0.5,1", "--diffuse", "0.6",
+                                 "--translucence", "0.2", "--irradiance", "--size", "8x8", "--spp",
+                                 "1", "--export", format, std::string("look.") + format},
+                                scratch.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(testsupport::readFile(scratch.path() / (std::string("look.") + format)), served);
   }
 }
 

@@ -130,7 +130,7 @@ TEST_F(Program, HelpListsEveryOptionOnStandardOutput) {
   for (const char* option :
        {"--host maya|mentalray|both", "--roughness", "--color", "--diffuse", "--translucence",
         "--lights", "--size", "--spp", "--threads", "--output", "--irradiance", "--texture",
-        "all cores", "--maya-plugin", "--mentalray-library"})
+        "all cores", "--export mel|mi FILE", "--maya-plugin", "--mentalray-library"})
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 

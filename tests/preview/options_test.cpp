@@ -86,6 +86,11 @@ TEST(Options, AcceptedValues) {
       {"EXR output by its extension",
        {"--output", "out.d/x.exr"},
        [](const Options& o) { return o.format == preview::OutputFormat::Exr; }},
+      {"a look to write",
+       {"--export", "mi", "out/look.mi"},
+       [](const Options& o) {
+         return o.exportFormat == preview::LookFormat::Mi && o.exportPath == "out/look.mi";
+       }},
       {"mental ray extras",
        {"--irradiance", "--texture"},
        [](const Options& o) { return o.irradiance && o.texture; }},
@@ -147,6 +152,8 @@ TEST(Options, RefusedValuesNameTheProblem) {
       {"output whose folder has the extension", {"--output", "x.png/picture"}, "'x.png/picture'"},
       {"output only an extension", {"--output", ".png"}, "--output '.png'"},
       {"output a folder", {"--output", "out/.png"}, "--output 'out/.png'"},
+      {"look in no host's format", {"--export", "ma", "look.ma"}, "--export 'ma'"},
+      {"look without a file", {"--export", "mel"}, "expected mel or mi, then a file"},
       {"empty Maya plug-in path", {"--maya-plugin="}, "--maya-plugin needs a file path"},
       {"empty shader library path",
        {"--mentalray-library", ""},

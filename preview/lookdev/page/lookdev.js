@@ -211,6 +211,36 @@ function drawPlot(data) {
   svg.dataset.generation = String(state.generation);
 }
 
+// The look as the server writes it for a host (format mel or mi), copied to
+// the clipboard and shown: where the browser will not copy (a page served
+// beyond this machine without TLS has no clipboard), it can be copied by hand.
+async function exportLook(format) {
+  const p = parameters(Number($('spp').value));
+  p.set('format', format);
+  const label = format === 'mel' ? 'MEL' : '.mi';
+  try {
+    const text = await (await fetchOrExplain('export?' + p)).text();
+    const box = $('export-text');
+    box.hidden = false;
+    box.value = text;
+    let copied = false;
+    try {
+      await navigator.clipboard.writeText(text);
+      copied = true;
+    } catch (e) {
+      box.focus();
+      box.select();
+      copied = document.execCommand('copy');
+    }
+    $('export-status').textContent = copied ? label + ' copied to the clipboard' :
+      'select the ' + label + ' below and copy it';
+    $('export-status').dataset.format = format;
+    showError('');
+  } catch (e) {
+    showError(e.message);
+  }
+}
+
 // A slider and its number box carry one value.
 function pair(name) {
   const slider = $(name + '-slider'), box = $(name);
@@ -232,6 +262,8 @@ function start() {
   frame.addEventListener('pointermove', (e) => { if (dragging) keyFromPointer(e); });
   frame.addEventListener('pointerup', () => { dragging = false; });
   window.addEventListener('resize', drawMarkers);
+  $('export-mel').addEventListener('click', () => exportLook('mel'));
+  $('export-mi').addEventListener('click', () => exportLook('mi'));
   changed();
 }
 
