@@ -426,17 +426,17 @@ TEST(MayaPlugin, LoadRegistersTheNodeAndUnloadRemovesIt) {
   EXPECT_EQ(plugin->apiVersion(), "800");
   EXPECT_EQ(plugin->vendor(), "Orrin : Halvane");
   EXPECT_EQ(plugin->version(), "1.0");
-  EXPECT_EQ(plugin->initializeStatus(), MStatus::kSuccess);
+  EXPECT_EQ(plugin->initializeStatus(), mayahost::Status::kSuccess);
 
   const std::optional<mayahost::NodeType> type = mayahost::findType("mattora");
   ASSERT_TRUE(type);
   EXPECT_EQ(type->id(), 0x84042u);
-  EXPECT_EQ(type->kind(), MPxNode::kDependNode);
+  EXPECT_EQ(type->kind(), mayahost::kDependNode);
   EXPECT_EQ(type->classification(), std::optional<std::string>("shader/surface"));
   EXPECT_EQ(type->attributes().size(), 12u);
 
   ASSERT_TRUE(plugin->unload(&error)) << error;
-  EXPECT_EQ(plugin->uninitializeStatus(), MStatus::kSuccess);
+  EXPECT_EQ(plugin->uninitializeStatus(), mayahost::Status::kSuccess);
   EXPECT_FALSE(mayahost::findType("mattora"));
   const std::vector<mayahost::Command> commands = mayahost::commandLog();
   ASSERT_EQ(commands.size(), 2u);
@@ -467,7 +467,7 @@ TEST(MayaPlugin, NodeShadesTheSampleTheShaderLibraryShades) {
     EXPECT_TRUE(block->setVector(attr("lightIntensity"), 1.0f, 0.5f, 0.25f, 0));
     EXPECT_TRUE(block->setBool(attr("lightAmbient"), false, 0));
     EXPECT_TRUE(block->setBool(attr("lightDiffuse"), true, 0));
-    ASSERT_EQ(block->request(attr("outColor")), MStatus::kSuccess);
+    ASSERT_EQ(block->request(attr("outColor")), mayahost::Status::kSuccess);
     const mayahost::Float3 c = block->getVector(attr("outColor"));
     const double f = modelFactor(0.5);
     EXPECT_NEAR(c.x, 0.5 * 1.0 * f * 0.75, kTolerance);

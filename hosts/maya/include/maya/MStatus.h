@@ -3,12 +3,22 @@
 #include <maya/MTypes.h>
 
 #if defined(REQUIRE_IOSTREAM)
+#include <iosfwd>
+// libc++ built for the Microsoft ABI without its library has no iostreams
+// (its locales want the universal C runtime); there the stream names stay
+// declared, which is all this devkit's declarations need.
+#if defined(_WIN32) && defined(_LIBCPP_VERSION)
+using std::istream;
+using std::ostream;
+#else
 #include <iostream>
 using std::cerr;
 using std::cin;
 using std::cout;
 using std::endl;
+using std::istream;
 using std::ostream;
+#endif
 #endif
 
 class MString;

@@ -97,9 +97,9 @@ std::string unresolvable(const std::string& path) {
     if (fileOffset(d.OriginalFirstThunk ? d.OriginalFirstThunk : d.FirstThunk, thunk)) {
       for (;; thunk += wide ? 8 : 4) {
         std::uint64_t entry = 0;
-        if (wide ? !readAt(file, thunk, entry)
-                 : !readAt(file, thunk, reinterpret_cast<DWORD&>(entry)))
-          break;
+        DWORD narrow = 0;
+        if (wide ? !readAt(file, thunk, entry) : !readAt(file, thunk, narrow)) break;
+        if (!wide) entry = narrow;
         if (entry == 0) break;
         const bool byOrdinal = wide ? (entry >> 63) != 0 : (entry >> 31) != 0;
         const std::string name = byOrdinal ? std::string() : text(static_cast<DWORD>(entry) + 2);

@@ -75,6 +75,10 @@ struct ObjectBytes {
   unsigned short tag;
 };
 
+// GCC calls the attribute misplaced on a pointer to a free function, yet
+// applies it: `this` goes in ECX and the callee pops the rest.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wattributes"
 using DeletingDestructor = void*(MAYAHOST_THISCALL*)(void* self, unsigned int flags);
 using PostConstructor = void(MAYAHOST_THISCALL*)(void* self);
 using Compute = void*(MAYAHOST_THISCALL*)(void* self, void* status, const void* plug, void* block);
@@ -83,6 +87,7 @@ using BoolQuery = bool(MAYAHOST_THISCALL*)(const void* self);
 using Constructor = void*(MAYAHOST_THISCALL*)(void* self);
 using DataBlockConstructor = void*(MAYAHOST_THISCALL*)(void* self, void* block);
 using Destructor = void(MAYAHOST_THISCALL*)(void* self);
+#pragma GCC diagnostic pop
 #if defined(_WIN64)
 using Entry = void* (*)(void* status, ObjectBytes* copy);
 #else
