@@ -72,10 +72,13 @@ TEST(PluginLifecycle, UnloadDeregistersByIdAndLeavesTheLibrary) {
   auto plugin = mayahost::Plugin::load(pluginPath(), &error);
   ASSERT_TRUE(plugin) << error;
   ASSERT_TRUE(mayahost::findType("mattora"));
+  const long aliveWhileLoaded = mayahost::liveObjects();
   ASSERT_TRUE(plugin->unload(&error)) << error;
   EXPECT_FALSE(mayahost::findType("mattora"));
   EXPECT_TRUE(mayahost::registeredTypes().empty());
   EXPECT_FALSE(libraryIsResident(pluginPath()));
+  // With the library go its 50 static attribute handles.
+  EXPECT_EQ(aliveWhileLoaded - mayahost::liveObjects(), 50);
 }
 
 TEST(PluginLifecycle, UnloadReportsSuccessWhenTheTypeWasNeverRegistered) {

@@ -410,12 +410,28 @@ TEST_F(ShaderLibrary, ResolvedStubsForwardToTheRenderer) {
 // The Maya plug-in, through the stand-in host's loader.
 
 // Maya loads a plug-in by its full path, found on its plug-in path; the
-// build puts the plug-in beside this program.
-std::string pluginPath() {
+// build puts the plug-ins beside this program.
+std::string besideProgram(const char* file) {
   char path[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string program(path, length);
-  return program.substr(0, program.find_last_of("\\/") + 1) + "mattora.mll";
+  return program.substr(0, program.find_last_of("\\/") + 1) + file;
+}
+
+std::string pluginPath() { return besideProgram("mattora.mll"); }
+
+// The section of a loaded image that holds an address.
+const IMAGE_SECTION_HEADER* sectionOf(HMODULE module, const void* address) {
+  const auto* base = reinterpret_cast<const unsigned char*>(module);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+  const auto offset = static_cast<std::size_t>(static_cast<const unsigned char*>(address) - base);
+  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section)
+    if (offset >= section->VirtualAddress &&
+        offset < section->VirtualAddress + section->Misc.VirtualSize)
+      return section;
+  return nullptr;
 }
 
 TEST(MayaPlugin, LoadRegistersTheNodeAndUnloadRemovesIt) {
@@ -423,7 +439,7 @@ TEST(MayaPlugin, LoadRegistersTheNodeAndUnloadRemovesIt) {
   std::string error;
   std::unique_ptr<mayahost::Plugin> plugin = mayahost::Plugin::load(pluginPath(), &error);
   ASSERT_TRUE(plugin) << error;
-  EXPECT_EQ(plugin->apiVersion(), "800");
+  EXPECT_EQ(plugin->apiVersion(), MAYA_API);
   EXPECT_EQ(plugin->vendor(), "Orrin : Halvane");
   EXPECT_EQ(plugin->version(), "1.0");
   EXPECT_EQ(plugin->initializeStatus(), mayahost::Status::kSuccess);
@@ -435,7 +451,22 @@ TEST(MayaPlugin, LoadRegistersTheNodeAndUnloadRemovesIt) {
   EXPECT_EQ(type->classification(), std::optional<std::string>("shader/surface"));
   EXPECT_EQ(type->attributes().size(), 12u);
 
+  // MApiVersion is data, as the devkit defines it: the text in a section
+  // that holds no code.
+  HMODULE module = GetModuleHandleA("mattora.mll");
+  ASSERT_TRUE(module);
+  const auto* version = reinterpret_cast<const char*>(GetProcAddress(module, "MApiVersion"));
+  ASSERT_TRUE(version);
+  EXPECT_STREQ(version, MAYA_API);
+  const IMAGE_SECTION_HEADER* section = sectionOf(module, version);
+  ASSERT_TRUE(section);
+  EXPECT_EQ(section->Characteristics & IMAGE_SCN_MEM_EXECUTE, 0u);
+
+  // The node's 50 static attribute handles die when Maya unloads the
+  // plug-in, not when the process ends.
+  const long aliveWhileLoaded = mayahost::liveObjects();
   ASSERT_TRUE(plugin->unload(&error)) << error;
+  EXPECT_EQ(aliveWhileLoaded - mayahost::liveObjects(), 50);
   EXPECT_EQ(plugin->uninitializeStatus(), mayahost::Status::kSuccess);
   EXPECT_FALSE(mayahost::findType("mattora"));
   const std::vector<mayahost::Command> commands = mayahost::commandLog();
@@ -475,6 +506,47 @@ TEST(MayaPlugin, NodeShadesTheSampleTheShaderLibraryShades) {
     EXPECT_NEAR(c.z, 1.0 * 0.25 * f * 0.75, kTolerance);
   }
   ASSERT_TRUE(plugin->unload(&error)) << error;
+}
+
+// What Maya would refuse, the host refuses with one line naming the file
+// and the cause, and nothing of it is registered.
+TEST(MayaPlugin, RefusesPluginsItCannotResolve) {
+  const struct {
+    const char* file;
+    std::string cause;
+  } cases[] = {
+      {"msabi_missing_import.mll",
+       "it imports mattoraTestMissingImport from OpenMaya.dll, which does not export it"},
+      {"msabi_other_api.mll", std::string("built for Maya API \"") + OTHER_API +
+                                  "\", and this host runs API \"" + MAYA_API + "\""},
+      {"msabi_other_machine.mll",
+       sizeof(void*) == 8 ? "it is a 32-bit (i386) DLL" : "it is a 64-bit (x86-64) DLL"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_FALSE(mayahost::Plugin::load(besideProgram(c.file), &error)) << c.file;
+    EXPECT_NE(error.find(c.file), std::string::npos) << error;
+    EXPECT_NE(error.find(c.cause), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+  }
+  EXPECT_TRUE(mayahost::registeredTypes().empty());
+}
+
+// A node whose virtual table has two of MPxNode's slots the other way round
+// (a header that strays from the published one) is refused at creation,
+// before the host calls anything in it but its type's creator.
+TEST(MayaPlugin, RefusesANodeWhoseVirtualTableIsNotTheApis) {
+  std::string error;
+  auto plugin = mayahost::Plugin::load(besideProgram("msabi_scrambled_node.mll"), &error);
+  ASSERT_TRUE(plugin) << error;
+  const std::optional<mayahost::NodeType> type = mayahost::findType("badPluginNode");
+  ASSERT_TRUE(type);
+  EXPECT_FALSE(mayahost::Node::create(*type, &error));
+  EXPECT_NE(error.find("slot " + std::to_string(MAYA_API == std::string("850") ? 16 : 15) +
+                       " of its node's virtual table is not ?passThroughToOne@MPxNode@@"),
+            std::string::npos)
+      << error;
+  EXPECT_TRUE(plugin->unload(&error)) << error;
 }
 
 }  // namespace

@@ -183,9 +183,11 @@ bool inImage(HMODULE module, const void* p) {
 
 std::string prepare() {
   if (gFunctions.openMaya) return {};
-  HMODULE foundation = GetModuleHandleA("Foundation.dll");
-  HMODULE openMaya = GetModuleHandleA("OpenMaya.dll");
-  if (!foundation || !openMaya) return "OpenMaya.dll and Foundation.dll are not loaded";
+  // The host's own libraries stay loaded from the first plug-in on, as Maya's
+  // are part of Maya: unloading a plug-in must not take them along.
+  HMODULE foundation = LoadLibraryA("Foundation.dll");
+  HMODULE openMaya = LoadLibraryA("OpenMaya.dll");
+  if (!foundation || !openMaya) return "OpenMaya.dll and Foundation.dll cannot be loaded";
   Functions f;
   f.openMaya = openMaya;
   f.objectConstructor = reinterpret_cast<Constructor>(
