@@ -60,8 +60,12 @@ unset(cFlags)
 # The objects name default libraries (CMake's MSVC_RUNTIME_LIBRARY adds
 # msvcrt.lib, for example) that do not exist here. CMake links through the
 # compiler with the compile flags, whose include paths it would warn about.
+# /opt:ref also with debug information (which turns it off by default): an
+# unreferenced virtual table of an inline-constructed class, such as
+# MFnAttribute's, would otherwise stay and import the functions it names.
 foreach(kind EXE SHARED MODULE)
-  set(CMAKE_${kind}_LINKER_FLAGS_INIT "-Xlinker /nodefaultlib -Wno-unused-command-line-argument")
+  set(CMAKE_${kind}_LINKER_FLAGS_INIT
+      "-Xlinker /nodefaultlib -Xlinker /opt:ref -Wno-unused-command-line-argument")
 endforeach()
 set(CMAKE_C_STANDARD_LIBRARIES "" CACHE STRING "Nothing: Runtime.cmake links what is needed")
 set(CMAKE_CXX_STANDARD_LIBRARIES "" CACHE STRING "Nothing: Runtime.cmake links what is needed")
