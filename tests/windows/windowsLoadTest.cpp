@@ -508,6 +508,56 @@ TEST(MayaPlugin, NodeShadesTheSampleTheShaderLibraryShades) {
   ASSERT_TRUE(plugin->unload(&error)) << error;
 }
 
+// The function sets' virtual tables, which a plug-in copies from the inline
+// constructors, have the published six slots in the published order: the
+// destructor, type(), setObject(const MObject&) before setObject(MObject&)
+// (the Microsoft ABI reverses a group of overloads), className() and
+// objectChanged(), which MFnLightDataAttribute inherits.
+TEST(MayaPlugin, FunctionSetTablesHaveThePublishedSlots) {
+  const bool wide = sizeof(void*) == 8;
+  const std::string object = wide ? "AEBVMObject" : "ABVMObject";
+  const std::string status = wide ? "UEAA?AVMStatus@@" : "UAE?AVMStatus@@";
+  const auto type = [&](const char* c) {
+    return std::string("?type@") + c + (wide ? "@@UEBA?AW4Type@MFn@@XZ" : "@@UBE?AW4Type@MFn@@XZ");
+  };
+  const auto className = [&](const char* c) {
+    return std::string("?className@") + c + (wide ? "@@MEBAPEBDXZ" : "@@MBEPBDXZ");
+  };
+  const auto objectChanged = [&](const char* c) {
+    return std::string("?objectChanged@") + c +
+           (wide ? "@@EEAA_NW4Type@MFn@@PEAVMStatus@@@Z" : "@@EAE_NW4Type@MFn@@PAVMStatus@@@Z");
+  };
+  const std::string setConst = "?setObject@MFnBase@@" + status + object + "@@@Z";
+  const std::string setMutable =
+      "?setObject@MFnBase@@" + status + (wide ? "AEAVMObject" : "AAVMObject") + "@@@Z";
+  const struct {
+    const char* table;
+    std::vector<std::string> slots;  // from slot 1
+  } cases[] = {
+      {"MFnNumericAttribute",
+       {type("MFnNumericAttribute"), setConst, setMutable, className("MFnNumericAttribute"),
+        objectChanged("MFnNumericAttribute")}},
+      {"MFnLightDataAttribute",
+       {type("MFnLightDataAttribute"), setConst, setMutable, className("MFnLightDataAttribute"),
+        objectChanged("MFnAttribute")}},
+  };
+  std::string error;
+  auto plugin = mayahost::Plugin::load(pluginPath(), &error);  // loads OpenMaya.dll
+  ASSERT_TRUE(plugin) << error;
+  HMODULE openMaya = GetModuleHandleA("OpenMaya.dll");
+  ASSERT_TRUE(openMaya);
+  for (const auto& c : cases) {
+    const std::string name = std::string("??_7") + c.table + "@@6B@";
+    const auto* table = reinterpret_cast<void* const*>(GetProcAddress(openMaya, name.c_str()));
+    ASSERT_TRUE(table) << name;
+    for (std::size_t slot = 1; slot <= c.slots.size(); ++slot)
+      EXPECT_EQ(table[slot],
+                reinterpret_cast<void*>(GetProcAddress(openMaya, c.slots[slot - 1].c_str())))
+          << c.table << " slot " << slot << " should be " << c.slots[slot - 1];
+  }
+  EXPECT_TRUE(plugin->unload(&error)) << error;
+}
+
 // What Maya would refuse, the host refuses with one line naming the file
 // and the cause, and nothing of it is registered.
 TEST(MayaPlugin, RefusesPluginsItCannotResolve) {
