@@ -12,6 +12,15 @@
 
 #include "../sdk/hostAccess.h"
 
+// The driver API numbers statuses and node kinds as the devkit does, without
+// showing the devkit's classes to its callers.
+static_assert(int{mayahost::Status::kSuccess} == int{MStatus::kSuccess} &&
+                  int{mayahost::Status::kUnknownParameter} == int{MStatus::kUnknownParameter} &&
+                  int{mayahost::Status::kEndOfFile} == int{MStatus::kEndOfFile},
+              "mayahost::Status must number codes as MStatus does");
+static_assert(mayahost::kDependNode == MPxNode::kDependNode,
+              "mayahost::kDependNode must be MPxNode's");
+
 namespace mayahost::detail::plugin {
 
 std::string prepare() { return {}; }
