@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iomanip>
 #include <memory>
 #include <optional>
@@ -561,10 +562,20 @@ TEST(MayaPlugin, FunctionSetTablesHaveThePublishedSlots) {
 // What Maya would refuse, the host refuses with one line naming the file
 // and the cause, and nothing of it is registered.
 TEST(MayaPlugin, RefusesPluginsItCannotResolve) {
+  // The plug-in cut after its headers, whose tables then point past the
+  // file's end: the host must read no further than the file.
+  {
+    std::ifstream in(pluginPath(), std::ios::binary);
+    std::vector<char> head(1024);
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    std::ofstream(besideProgram("truncated.mll"), std::ios::binary)
+        .write(head.data(), static_cast<std::streamsize>(head.size()));
+  }
   const struct {
     const char* file;
     std::string cause;
   } cases[] = {
+      {"truncated.mll", "not a loadable library"},
       {"msabi_missing_import.mll",
        "it imports mattoraTestMissingImport from OpenMaya.dll, which does not export it"},
       {"msabi_other_api.mll", std::string("built for Maya API \"") + OTHER_API +
