@@ -26,6 +26,7 @@ if(MATTORA_BUILD_TESTS)
     "msabi_missing_import MODULE msabi_missing_import.mll"
     "msabi_other_api MODULE msabi_other_api.mll"
     "msabi_scrambled_node MODULE msabi_scrambled_node.mll"
+    "msabi_wrong_kind MODULE msabi_wrong_kind.mll"
     "msabi_other_machine MODULE msabi_other_machine.mll"
     "mattora_lambert_twin MODULE mattora_lambert_twin.mll")
 endif()

@@ -135,6 +135,20 @@ TEST(PluginLifecycle, UnloadIsRefusedWhileNodesExist) {
   EXPECT_TRUE(plugin->unload(&error)) << error;
 }
 
+// The host asks a new node what it is before it uses it.
+TEST(PluginLifecycle, NodeThatIsNotTheKindItRegisteredIsRefused) {
+  std::string error;
+  auto plugin =
+      mayahost::Plugin::load(testsupport::besideExecutable(WRONG_KIND_PLUGIN_PATH), &error);
+  ASSERT_TRUE(plugin) << error;
+  const auto type = mayahost::findType("badPluginNode");
+  ASSERT_TRUE(type);
+  EXPECT_FALSE(mayahost::Node::create(*type, &error));
+  EXPECT_NE(error.find("its type() is not the kind it was registered as"), std::string::npos)
+      << error;
+  EXPECT_TRUE(plugin->unload(&error)) << error;
+}
+
 struct BadFile {
   std::string what;
   std::string path;

@@ -593,21 +593,30 @@ TEST(MayaPlugin, RefusesPluginsItCannotResolve) {
   EXPECT_TRUE(mayahost::registeredTypes().empty());
 }
 
-// A node whose virtual table has two of MPxNode's slots the other way round
-// (a header that strays from the published one) is refused at creation,
-// before the host calls anything in it but its type's creator.
-TEST(MayaPlugin, RefusesANodeWhoseVirtualTableIsNotTheApis) {
-  std::string error;
-  auto plugin = mayahost::Plugin::load(besideProgram("msabi_scrambled_node.mll"), &error);
-  ASSERT_TRUE(plugin) << error;
-  const std::optional<mayahost::NodeType> type = mayahost::findType("badPluginNode");
-  ASSERT_TRUE(type);
-  EXPECT_FALSE(mayahost::Node::create(*type, &error));
-  EXPECT_NE(error.find("slot " + std::to_string(MAYA_API == std::string("850") ? 16 : 15) +
-                       " of its node's virtual table is not ?passThroughToOne@MPxNode@@"),
-            std::string::npos)
-      << error;
-  EXPECT_TRUE(plugin->unload(&error)) << error;
+// Nodes Maya could not trust are refused at creation, before the host calls
+// anything in them but their type's creator: one whose virtual table has two
+// of MPxNode's slots the other way round (a header that strays from the
+// published one), and one whose type() is not the kind it registered.
+TEST(MayaPlugin, RefusesNodesItCannotTrust) {
+  const struct {
+    const char* file;
+    std::string cause;
+  } cases[] = {
+      {"msabi_scrambled_node.mll",
+       "slot " + std::to_string(MAYA_API == std::string("850") ? 16 : 15) +
+           " of its node's virtual table is not ?passThroughToOne@MPxNode@@"},
+      {"msabi_wrong_kind.mll", "its type() is not the kind it was registered as"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    auto plugin = mayahost::Plugin::load(besideProgram(c.file), &error);
+    ASSERT_TRUE(plugin) << error;
+    const std::optional<mayahost::NodeType> type = mayahost::findType("badPluginNode");
+    ASSERT_TRUE(type) << c.file;
+    EXPECT_FALSE(mayahost::Node::create(*type, &error)) << c.file;
+    EXPECT_NE(error.find(c.cause), std::string::npos) << error;
+    EXPECT_TRUE(plugin->unload(&error)) << error;
+  }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// Plug-ins the stand-in host must refuse, each with one fault, built in the
-// Microsoft ABI like the real one:
-//   MISSING_IMPORT  imports a function OpenMaya.dll does not export
+// Plug-ins the stand-in host must refuse, each with one fault (on Windows
+// built in the Microsoft ABI like the real one):
+//   MISSING_IMPORT  imports a function OpenMaya.dll does not export (Windows)
 //   OTHER_API       records another API version in MApiVersion
 //   SCRAMBLED_NODE  loads, but its node's virtual table has two slots swapped
+//                   (Windows, where the host reads the table slot by slot)
+//   WRONG_KIND      loads, but its node's type() is not the kind it registers
 #include <maya/MFnPlugin.h>
 #include <maya/MObject.h>
 #include <maya/MPxNode.h>
@@ -12,15 +14,19 @@
 
 #include <string.h>
 
+#if defined(_WIN32)
+#define BAD_PLUGIN_EXPORT __declspec(dllexport)
+#else
+#define BAD_PLUGIN_EXPORT __attribute__((visibility("default")))
+#endif
+
 #if defined(OTHER_API)
-extern "C" __declspec(dllexport) char MApiVersion[] = OTHER_API;
+extern "C" BAD_PLUGIN_EXPORT char MApiVersion[] = OTHER_API;
 #endif
 
 #if defined(MISSING_IMPORT)
 extern "C" __declspec(dllimport) int mattoraTestMissingImport(void);
-extern "C" __declspec(dllexport) int callsTheMissingImport(void) {
-  return mattoraTestMissingImport();
-}
+extern "C" BAD_PLUGIN_EXPORT int callsTheMissingImport(void) { return mattoraTestMissingImport(); }
 #endif
 
 namespace {
@@ -45,18 +51,20 @@ class Scrambled : public MPxNode {
     return node;
   }
   static MStatus initialize() { return MStatus::kSuccess; }
+#if defined(WRONG_KIND)
+  MPxNode::Type type() const override { return kLocatorNode; }
+#endif
 };
 
 }  // namespace
 
-extern "C" __declspec(dllexport) MStatus initializePlugin(MObject obj) {
+extern "C" BAD_PLUGIN_EXPORT MStatus initializePlugin(MObject obj) {
   MFnPlugin plugin(obj, "mattora tests", "1.0", "Any");
-  plugin.registerNode("badPluginNode", MTypeId(0x84043), Scrambled::creator,
-                      Scrambled::initialize);
+  plugin.registerNode("badPluginNode", MTypeId(0x84043), Scrambled::creator, Scrambled::initialize);
   return MStatus::kSuccess;
 }
 
-extern "C" __declspec(dllexport) MStatus uninitializePlugin(MObject obj) {
+extern "C" BAD_PLUGIN_EXPORT MStatus uninitializePlugin(MObject obj) {
   MFnPlugin plugin(obj);
   plugin.deregisterNode(MTypeId(0x84043));
   return MStatus::kSuccess;
