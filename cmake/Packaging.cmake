@@ -15,19 +15,28 @@
 
 set(MATTORA_PACKAGE_COMPONENT user)
 
-if(TARGET mattora)
-  install(TARGETS mattora
-    LIBRARY DESTINATION plug-ins COMPONENT ${MATTORA_PACKAGE_COMPONENT}
-    RUNTIME DESTINATION plug-ins COMPONENT ${MATTORA_PACKAGE_COMPONENT})
-endif()
+# A deliverable built here, or by the Microsoft-ABI sub-build of a Windows
+# build (cmake/MsAbiPart.cmake), where it is an imported target.
+function(mattora_install_deliverable target destination)
+  if(NOT TARGET ${target})
+    return()
+  endif()
+  get_target_property(imported ${target} IMPORTED)
+  if(imported)
+    install(FILES $<TARGET_FILE:${target}>
+      DESTINATION ${destination} COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+  else()
+    install(TARGETS ${target}
+      LIBRARY DESTINATION ${destination} COMPONENT ${MATTORA_PACKAGE_COMPONENT}
+      RUNTIME DESTINATION ${destination} COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+  endif()
+endfunction()
+
+mattora_install_deliverable(mattora plug-ins)
 install(FILES maya/mattora.mod DESTINATION . COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 install(FILES maya/AEmattoraTemplate.mel DESTINATION scripts COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 
-if(TARGET vela_mattora)
-  install(TARGETS vela_mattora
-    LIBRARY DESTINATION mentalray COMPONENT ${MATTORA_PACKAGE_COMPONENT}
-    RUNTIME DESTINATION mentalray COMPONENT ${MATTORA_PACKAGE_COMPONENT})
-endif()
+mattora_install_deliverable(vela_mattora mentalray)
 if(EXISTS ${CMAKE_SOURCE_DIR}/mentalray/vela_mattora.mi)
   install(FILES mentalray/vela_mattora.mi
     DESTINATION mentalray COMPONENT ${MATTORA_PACKAGE_COMPONENT})
@@ -59,7 +68,14 @@ set(CPACK_PACKAGE_NAME mattora)
 set(CPACK_PACKAGE_VENDOR "Orrin : Halvane")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Rough-diffuse material: a Maya shading node and a mental ray shader")
-set(CPACK_PACKAGE_FILE_NAME mattora-${PROJECT_VERSION}-${MATTORA_PACKAGE_SYSTEM})
+# The plug-in is built for one Maya version's API, which the name says.
+if(MATTORA_MAYA_API STREQUAL "850")
+  set(MATTORA_PACKAGE_MAYA maya8.5)
+else()
+  set(MATTORA_PACKAGE_MAYA maya8.0)
+endif()
+set(CPACK_PACKAGE_FILE_NAME
+    mattora-${PROJECT_VERSION}-${MATTORA_PACKAGE_MAYA}-${MATTORA_PACKAGE_SYSTEM})
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_CMAKE_PROJECTS

@@ -1,17 +1,35 @@
-# Settings for the MinGW-w64 cross builds (toolchain files cmake/mingw-*.cmake).
-
-# The deliverables must load into a host on a machine that has no MinGW
-# runtime: link libgcc, libstdc++ and winpthread in, so that the DLLs import
-# nothing but Windows system DLLs. -static covers winpthread, which the
-# -posix compilers would otherwise import as libwinpthread-1.dll; import
-# libraries given by path (OpenMaya, Foundation) still link as imports.
-foreach(kind EXE SHARED MODULE)
-  string(APPEND CMAKE_${kind}_LINKER_FLAGS " -static-libgcc -static-libstdc++ -static")
-endforeach()
+# Settings for the Windows cross builds. The windows-x86 and windows-x64
+# presets build with MinGW-w64 (toolchain files cmake/mingw-*.cmake) what only
+# the tests use (the stand-in hosts' internals, the test programs) and have a
+# Microsoft-ABI sub-build (cmake/MsAbiPart.cmake) make what Maya and mental
+# ray load. That sub-build, and a build against a real devkit, have a
+# Microsoft-compatible compiler and take none of the MinGW settings.
+if(CMAKE_CXX_SIMULATE_ID STREQUAL "MSVC" OR MSVC)
+  set(MATTORA_WINDOWS_ABI microsoft)
+else()
+  set(MATTORA_WINDOWS_ABI gnu)
+endif()
 
 # Windows names DLLs without the lib prefix: OpenMaya.dll, vela_mattora.dll.
 set(CMAKE_SHARED_LIBRARY_PREFIX "")
 set(CMAKE_SHARED_MODULE_PREFIX "")
+
+if(MATTORA_WINDOWS_ABI STREQUAL "microsoft")
+  if(MATTORA_WINDOWS_BIN)
+    # The sub-build writes into the MinGW build's bin/, where the tests are.
+    set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${MATTORA_WINDOWS_BIN})
+    set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${MATTORA_WINDOWS_BIN})
+    set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${MATTORA_WINDOWS_BIN})
+  endif()
+  return()
+endif()
+
+# The test programs link libgcc, libstdc++ and winpthread in, so that they
+# run on a machine without a MinGW runtime. -static covers winpthread, which
+# the -posix compilers would otherwise import as libwinpthread-1.dll.
+foreach(kind EXE SHARED MODULE)
+  string(APPEND CMAKE_${kind}_LINKER_FLAGS " -static-libgcc -static-libstdc++ -static")
+endforeach()
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(MATTORA_PE_MACHINE i386)

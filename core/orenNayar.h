@@ -24,7 +24,9 @@ inline float dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + 
 // which lies above pi/2; its tangent is then a huge negative number. Capping
 // the incident angle here keeps tan(beta) positive and finite.
 inline constexpr float kLargestAngleBelowHalfPi = 1.57079625f;
-inline constexpr float kLargestFloat = std::numeric_limits<float>::max();
+// In parentheses: Maya's Windows devkit includes windows.h, whose max macro
+// would otherwise take the call apart.
+inline constexpr float kLargestFloat = (std::numeric_limits<float>::max)();
 
 // The model, split so that what depends only on the normal, the viewer and
 // the roughness is computed once and shared by every light at the point.
@@ -65,8 +67,9 @@ class OrenNayar {
     cosPhiDiff = cosPhiDiff > 0.0f ? cosPhiDiff : 0.0f;
     // Light and viewer in opposite azimuths: the B part is a finite tangent
     // times a zero, and A plus a zero is A, so the angles are not needed.
-    // A NaN view angle must still make the factor NaN, as the full sum does.
-    if (cosPhiDiff == 0.0f && !std::isnan(thetaR_)) return A_ * cosThetaI;
+    // A NaN view angle must still make the factor NaN, as the full sum does
+    // (tested as x == x: that devkit also defines isnan as a macro).
+    if (cosPhiDiff == 0.0f && thetaR_ == thetaR_) return A_ * cosThetaI;
 
     float thetaI = std::acos(cosThetaI > 1.0f ? 1.0f : cosThetaI);
     thetaI = thetaI < kLargestAngleBelowHalfPi ? thetaI : kLargestAngleBelowHalfPi;

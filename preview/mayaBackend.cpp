@@ -73,7 +73,7 @@ class MayaThreadShader : public ThreadShader {
     }
     // prepare() saw the node compute; a refusal now is a broken plug-in, and
     // the renderer counts and reports a sample that is not a number.
-    if (block.request(a_.outColor) != MStatus::kSuccess) {
+    if (block.request(a_.outColor) != mayahost::Status::kSuccess) {
       const float nan = std::numeric_limits<float>::quiet_NaN();
       return Rgb{nan, nan, nan};
     }
@@ -137,7 +137,7 @@ class MayaBackend : public ShadingBackend {
       }
       if (!block->setVector(a_.normalCamera, 0.0f, 0.0f, 1.0f) ||
           !block->setVector(a_.rayDirection, 0.0f, 0.0f, -1.0f) ||
-          block->request(a_.outColor) != MStatus::kSuccess) {
+          block->request(a_.outColor) != mayahost::Status::kSuccess) {
         error = prefix + "the \"mattora\" node does not compute \"outColor\"";
         return false;
       }

@@ -145,7 +145,8 @@ class MayaPath {
     block_->setFloat(roughness_, r.sigma);
     block_->setVector(ray_, -r.view[0], -r.view[1], -r.view[2]);
     block_->setVector(light_, r.light[0], r.light[1], r.light[2], 0);
-    if (block_->request(out_) != MStatus::kSuccess) throw std::runtime_error("outColor failed");
+    if (block_->request(out_) != mayahost::Status::kSuccess)
+      throw std::runtime_error("outColor failed");
     return block_->getVector(out_).x;
   }
 

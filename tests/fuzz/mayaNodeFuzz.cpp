@@ -199,14 +199,15 @@ Float3 evaluate(const Case& c) {
   const std::vector<unsigned char> before = block->snapshot();
   if (pick >= n.colorPlugs.size() + n.transparencyPlugs.size()) {
     const Attribute plug = n.refusedPlugs[pick - n.colorPlugs.size() - n.transparencyPlugs.size()];
-    FUZZ_CHECK(block->compute(plug) == MStatus::kUnknownParameter, "%s not refused",
+    FUZZ_CHECK(block->compute(plug) == mayahost::Status::kUnknownParameter, "%s not refused",
                plug.name().c_str());
     FUZZ_CHECK(block->snapshot() == before, "refusing %s changed the block", plug.name().c_str());
     return Float3{0.0f, 0.0f, 0.0f};
   }
   if (pick >= n.colorPlugs.size()) {
     const Attribute plug = n.transparencyPlugs[pick - n.colorPlugs.size()];
-    FUZZ_CHECK(block->compute(plug) == MStatus::kSuccess, "%s failed", plug.name().c_str());
+    FUZZ_CHECK(block->compute(plug) == mayahost::Status::kSuccess, "%s failed",
+               plug.name().c_str());
     FUZZ_CHECK(same(block->getVector(n.outTransparency), c.transparency),
                "outTransparency is not transparency");
     FUZZ_CHECK(!block->isDirty(n.outTransparency), "outTransparency left dirty");
@@ -214,7 +215,7 @@ Float3 evaluate(const Case& c) {
   }
 
   const Attribute plug = n.colorPlugs[pick];
-  FUZZ_CHECK(block->compute(plug) == MStatus::kSuccess, "%s failed", plug.name().c_str());
+  FUZZ_CHECK(block->compute(plug) == mayahost::Status::kSuccess, "%s failed", plug.name().c_str());
   FUZZ_CHECK(!block->isDirty(n.outColor), "outColor left dirty");
   const unsigned visited = reported < count ? reported : count;
   for (unsigned i = visited; i < count; ++i)

@@ -61,7 +61,7 @@ TEST(DeliverableSweep, MayaNodeOutColorIsFiniteForEveryUnitConfiguration) {
             block->setVector(a("rayDirection"), -V.v.x, -V.v.y, -V.v.z);
             block->setVector(a("lightDirection"), L.v.x, L.v.y, L.v.z, 0);
             block->setFloat(a("roughness"), sigma);
-            ASSERT_EQ(block->compute(a("outColor")), MStatus::kSuccess);
+            ASSERT_EQ(block->compute(a("outColor")), mayahost::Status::kSuccess);
             const mayahost::Float3 c = block->getVector(a("outColor"));
             ++evaluations;
             ASSERT_TRUE(finite(c.x, c.y, c.z))

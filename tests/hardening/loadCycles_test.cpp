@@ -68,7 +68,7 @@ TEST(LoadCycles, MayaPluginComesBackFreshEachOfAThousandLoads) {
       block->setVector(a("lightIntensity"), 1.0f, 1.0f, 1.0f, 0);
       block->setBool(a("lightAmbient"), false, 0);
       block->setBool(a("lightDiffuse"), true, 0);
-      ASSERT_EQ(block->request(a("outColor")), MStatus::kSuccess) << "cycle " << cycle;
+      ASSERT_EQ(block->request(a("outColor")), mayahost::Status::kSuccess) << "cycle " << cycle;
       const mayahost::Float3 c = block->getVector(a("outColor"));
       ASSERT_NEAR(c.x, expected[0], 1e-6) << "cycle " << cycle;
       ASSERT_NEAR(c.y, expected[1], 1e-6) << "cycle " << cycle;

@@ -65,6 +65,11 @@ TEST_F(MayahostEdges, FilesThatAreNoPluginGiveOneLineAndFail) {
       {"library with initializePlugin alone",
        testsupport::besideExecutable(INITIALIZE_ONLY_LIBRARY),
        "missing exports: uninitializePlugin, MApiVersion"},
+      {"plug-in of another API version", testsupport::besideExecutable(OTHER_API_LIBRARY),
+       "built for Maya API \"" OTHER_API_VERSION "\", and this host runs API \"" HOST_API_VERSION
+       "\""},
+      {"plug-in with an import nothing provides",
+       testsupport::besideExecutable(MISSING_IMPORT_LIBRARY), "mattoraTestMissingImport"},
   };
   const std::vector<std::string> before = listing(dir_);
   for (const Case& c : cases) {

@@ -68,8 +68,8 @@ TEST_F(Dependencies, EveryInputDirtiesOutColorAndOnlyTransparencyDirtiesOutTrans
     SCOPED_TRACE(name);
     mayahost::DataBlock& b = newBlock();
     ASSERT_TRUE(b.setElementCount(attr("lightDataArray"), 1));
-    ASSERT_EQ(b.request(outColor), MStatus::kSuccess);
-    ASSERT_EQ(b.request(outTransparency), MStatus::kSuccess);
+    ASSERT_EQ(b.request(outColor), mayahost::Status::kSuccess);
+    ASSERT_EQ(b.request(outTransparency), mayahost::Status::kSuccess);
     ASSERT_FALSE(b.isDirty(outColor));
     ASSERT_FALSE(b.isDirty(outTransparency));
 
@@ -104,13 +104,13 @@ TEST_F(Dependencies, ComputedOutputIsReadUntilAnInputChanges) {
   mayahost::DataBlock& b = newBlock();
   const auto outColor = attr("outColor");
   ASSERT_TRUE(b.setVector(attr("incandescence"), 0.25f, 0.5f, 1.0f));
-  ASSERT_EQ(b.request(outColor), MStatus::kSuccess);
+  ASSERT_EQ(b.request(outColor), mayahost::Status::kSuccess);
   // A clean output is not recomputed: an overwrite stays visible.
   ASSERT_TRUE(b.setVector(outColor, 9.0f, 9.0f, 9.0f));
-  ASSERT_EQ(b.request(outColor), MStatus::kSuccess);
+  ASSERT_EQ(b.request(outColor), mayahost::Status::kSuccess);
   EXPECT_EQ(b.getVector(outColor).x, 9.0f);
   ASSERT_TRUE(b.setVector(attr("incandescence"), 0.25f, 0.5f, 1.0f));
-  ASSERT_EQ(b.request(outColor), MStatus::kSuccess);
+  ASSERT_EQ(b.request(outColor), mayahost::Status::kSuccess);
   EXPECT_EQ(b.getVector(outColor).x, 0.25f);
 }
 

@@ -103,7 +103,7 @@ TEST_F(Evaluation, OutColorFollowsTheDefinitionForVariedLights) {
   };
   for (const Case& c : cases) {
     mayahost::DataBlock& b = prepare(c.material, kNormal, kRay, c.lights);
-    ASSERT_EQ(b.request(attr("outColor")), MStatus::kSuccess) << c.what;
+    ASSERT_EQ(b.request(attr("outColor")), mayahost::Status::kSuccess) << c.what;
     expectColor(b, referenceColor(c.material, kNormal, kRay, c.lights), c.what);
   }
 }
@@ -137,7 +137,7 @@ TEST_F(Evaluation, ClosedFormsOfSpecialCases) {
   };
   for (const Case& c : cases) {
     mayahost::DataBlock& b = prepare(c.material, {0, 0, 1}, {0.3, 0.2, -1}, c.lights);
-    ASSERT_EQ(b.request(attr("outColor")), MStatus::kSuccess) << c.what;
+    ASSERT_EQ(b.request(attr("outColor")), mayahost::Status::kSuccess) << c.what;
     expectColor(b, c.expected, c.what);
   }
 }
@@ -162,7 +162,7 @@ TEST_F(Evaluation, ElementCountDecidesHowManyLightsAreVisited) {
   for (const Case& c : cases) {
     mayahost::DataBlock& b = prepare(m, kNormal, kRay, three);
     mayahost::testing::setReportedElementCount(b, attr("lightDataArray"), c.reported);
-    ASSERT_EQ(b.request(attr("outColor")), MStatus::kSuccess) << c.what;
+    ASSERT_EQ(b.request(attr("outColor")), mayahost::Status::kSuccess) << c.what;
     expectColor(b, referenceColor(m, kNormal, kRay, c.visited), c.what);
   }
 }
@@ -185,7 +185,7 @@ TEST_F(Evaluation, EachOutputPlugWritesItsWholeCompoundAndMarksItClean) {
       mayahost::DataBlock& b = prepare(m, kNormal, kRay, lights);
       ASSERT_TRUE(b.setVector(attr(f.compound), -9, -9, -9));
       ASSERT_TRUE(b.setVector(attr(f.other), -7, -7, -7));
-      ASSERT_EQ(b.request(attr(plug)), MStatus::kSuccess);
+      ASSERT_EQ(b.request(attr(plug)), mayahost::Status::kSuccess);
       const auto out = b.getVector(attr(f.compound));
       const double got[3] = {out.x, out.y, out.z};
       for (int i = 0; i < 3; ++i) EXPECT_NEAR(got[i], f.expected[i], 2e-6) << i;
@@ -204,7 +204,7 @@ TEST_F(Evaluation, AnyOtherPlugIsRefusedAndNothingChanges) {
         "lightDataArray", "lightDirection", "lightIntensityG", "lightAmbient", "lightBlindData"}) {
     mayahost::DataBlock& b = prepare(Material{}, {0, 0, 3}, {0, 2, -2}, lights);
     const auto before = b.snapshot();
-    EXPECT_EQ(b.compute(attr(plug)), MStatus::kUnknownParameter) << plug;
+    EXPECT_EQ(b.compute(attr(plug)), mayahost::Status::kUnknownParameter) << plug;
     EXPECT_EQ(b.snapshot(), before) << plug;
   }
 }
@@ -214,7 +214,7 @@ TEST_F(Evaluation, ColourEvaluationLeavesUnitVectorsInTheBlock) {
                                      {{0, 0, 0}, {1, 1, 1}, true, true},
                                      {{0, -2, 0}, {1, 1, 1}, false, true}};
   mayahost::DataBlock& b = prepare(Material{}, {0, 0, 5}, {0, 6, -8}, lights);
-  ASSERT_EQ(b.request(attr("outColor")), MStatus::kSuccess);
+  ASSERT_EQ(b.request(attr("outColor")), mayahost::Status::kSuccess);
   struct Case {
     std::string what;
     mayahost::Float3 got;
@@ -238,7 +238,7 @@ TEST_F(Evaluation, ColourEvaluationLeavesUnitVectorsInTheBlock) {
 
 TEST_F(Evaluation, EmptyLightListLeavesNormalAndRayAsTheyWere) {
   mayahost::DataBlock& b = prepare(Material{}, {0, 0, 5}, {0, 6, -8}, {});
-  ASSERT_EQ(b.request(attr("outColor")), MStatus::kSuccess);
+  ASSERT_EQ(b.request(attr("outColor")), mayahost::Status::kSuccess);
   EXPECT_EQ(b.getVector(attr("normalCamera")).z, 5.0f);
   EXPECT_EQ(b.getVector(attr("rayDirection")).y, 6.0f);
 }
@@ -249,7 +249,7 @@ TEST_F(Evaluation, TransparencyPassThroughTouchesNothingElse) {
   const std::vector<Light> lights = {{{0, 3, 4}, {1, 1, 1}, true, true}};
   mayahost::DataBlock& b = prepare(m, {0, 0, 5}, {0, 6, -8}, lights);
   const auto before = b.snapshot();
-  ASSERT_EQ(b.request(attr("outTransparency")), MStatus::kSuccess);
+  ASSERT_EQ(b.request(attr("outTransparency")), mayahost::Status::kSuccess);
   // Put the output and its clean marks back: then nothing else may differ.
   ASSERT_TRUE(b.setVector(attr("outTransparency"), 0, 0, 0));
   const auto after = b.snapshot();

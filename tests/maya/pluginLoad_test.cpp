@@ -31,7 +31,7 @@ bool libraryIsResident(const std::string& path) {
 using PluginIdentity = LoadedPlugin;
 
 TEST_F(PluginIdentity, RegistersTheSurfaceShaderTypeAndItsVendor) {
-  EXPECT_EQ(plugin->initializeStatus(), MStatus::kSuccess);
+  EXPECT_EQ(plugin->initializeStatus(), mayahost::Status::kSuccess);
   EXPECT_EQ(plugin->vendor(), "Orrin : Halvane");
   EXPECT_EQ(plugin->version(), "1.0");
   EXPECT_EQ(plugin->requiredApiVersion(), "Any");
@@ -41,7 +41,7 @@ TEST_F(PluginIdentity, RegistersTheSurfaceShaderTypeAndItsVendor) {
   EXPECT_EQ(types[0].name(), "mattora");
   EXPECT_EQ(types[0].id(), 0x84042u);
   EXPECT_EQ(types[0].id(), 540738u);
-  EXPECT_EQ(types[0].kind(), MPxNode::kDependNode);
+  EXPECT_EQ(types[0].kind(), mayahost::kDependNode);
   EXPECT_EQ(types[0].classification(), std::optional<std::string>("shader/surface"));
 }
 
@@ -54,7 +54,7 @@ TEST_F(PluginIdentity, LoadAndUnloadEachRunOnlyTheSameRefreshCommand) {
 
   mayahost::clearCommandLog();
   ASSERT_TRUE(plugin->unload());
-  EXPECT_EQ(plugin->uninitializeStatus(), MStatus::kSuccess);
+  EXPECT_EQ(plugin->uninitializeStatus(), mayahost::Status::kSuccess);
   auto atUnload = mayahost::commandLog();
   ASSERT_EQ(atUnload.size(), 1u);
   EXPECT_EQ(atUnload[0].text, atLoad[0].text);
@@ -72,10 +72,13 @@ TEST(PluginLifecycle, UnloadDeregistersByIdAndLeavesTheLibrary) {
   auto plugin = mayahost::Plugin::load(pluginPath(), &error);
   ASSERT_TRUE(plugin) << error;
   ASSERT_TRUE(mayahost::findType("mattora"));
+  const long aliveWhileLoaded = mayahost::liveObjects();
   ASSERT_TRUE(plugin->unload(&error)) << error;
   EXPECT_FALSE(mayahost::findType("mattora"));
   EXPECT_TRUE(mayahost::registeredTypes().empty());
   EXPECT_FALSE(libraryIsResident(pluginPath()));
+  // With the library go its 50 static attribute handles.
+  EXPECT_EQ(aliveWhileLoaded - mayahost::liveObjects(), 50);
 }
 
 TEST(PluginLifecycle, UnloadReportsSuccessWhenTheTypeWasNeverRegistered) {
@@ -86,10 +89,10 @@ TEST(PluginLifecycle, UnloadReportsSuccessWhenTheTypeWasNeverRegistered) {
   ASSERT_TRUE(first) << error;
   auto second = mayahost::Plugin::load(pluginPath(), &error);
   ASSERT_TRUE(second) << error;
-  EXPECT_EQ(second->initializeStatus(), MStatus::kSuccess);
+  EXPECT_EQ(second->initializeStatus(), mayahost::Status::kSuccess);
   EXPECT_TRUE(second->types().empty());
   ASSERT_TRUE(second->unload(&error)) << error;
-  EXPECT_EQ(second->uninitializeStatus(), MStatus::kSuccess);
+  EXPECT_EQ(second->uninitializeStatus(), mayahost::Status::kSuccess);
   // The first plug-in's type survives: the second one's deregistration was refused.
   EXPECT_TRUE(mayahost::findType("mattora"));
   ASSERT_TRUE(first->unload(&error)) << error;
@@ -112,7 +115,7 @@ TEST(PluginLifecycle, ReloadRunsTheInitialiserOnFreshHandles) {
     ASSERT_TRUE(node) << error;
     auto block = node->newDataBlock();
     EXPECT_FLOAT_EQ(block->getFloat(type->attribute("diffuse")), 0.8f);
-    EXPECT_EQ(block->request(type->attribute("outColor")), MStatus::kSuccess);
+    EXPECT_EQ(block->request(type->attribute("outColor")), mayahost::Status::kSuccess);
     node.reset();
     ASSERT_TRUE(plugin->unload(&error)) << error;
     // Fully unloaded, so the next load constructs the statics anew.
@@ -129,6 +132,20 @@ TEST(PluginLifecycle, UnloadIsRefusedWhileNodesExist) {
   EXPECT_FALSE(plugin->unload(&error));
   EXPECT_NE(error.find("still exist"), std::string::npos) << error;
   node.reset();
+  EXPECT_TRUE(plugin->unload(&error)) << error;
+}
+
+// The host asks a new node what it is before it uses it.
+TEST(PluginLifecycle, NodeThatIsNotTheKindItRegisteredIsRefused) {
+  std::string error;
+  auto plugin =
+      mayahost::Plugin::load(testsupport::besideExecutable(WRONG_KIND_PLUGIN_PATH), &error);
+  ASSERT_TRUE(plugin) << error;
+  const auto type = mayahost::findType("badPluginNode");
+  ASSERT_TRUE(type);
+  EXPECT_FALSE(mayahost::Node::create(*type, &error));
+  EXPECT_NE(error.find("its type() is not the kind it was registered as"), std::string::npos)
+      << error;
   EXPECT_TRUE(plugin->unload(&error)) << error;
 }
 

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <maya/MStatus.h>
+#include <maya/MString.h>
 
 #include <regex>
 #include <string>
@@ -65,7 +67,7 @@ class StatusReports : public ::testing::Test {
     mayahost::testing::failAttributeCalls({});
     EXPECT_TRUE(plugin) << error;
     if (!plugin) return written;
-    EXPECT_EQ(plugin->initializeStatus(), MStatus::kSuccess);
+    EXPECT_EQ(plugin->initializeStatus(), mayahost::Status::kSuccess);
     EXPECT_EQ(plugin->types().size(), 1u) << "registration never fails over an attribute";
     EXPECT_TRUE(plugin->unload(&error)) << error;
     return written;

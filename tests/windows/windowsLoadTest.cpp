@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iomanip>
 #include <memory>
 #include <optional>
@@ -410,12 +411,28 @@ TEST_F(ShaderLibrary, ResolvedStubsForwardToTheRenderer) {
 // The Maya plug-in, through the stand-in host's loader.
 
 // Maya loads a plug-in by its full path, found on its plug-in path; the
-// build puts the plug-in beside this program.
-std::string pluginPath() {
+// build puts the plug-ins beside this program.
+std::string besideProgram(const char* file) {
   char path[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string program(path, length);
-  return program.substr(0, program.find_last_of("\\/") + 1) + "mattora.mll";
+  return program.substr(0, program.find_last_of("\\/") + 1) + file;
+}
+
+std::string pluginPath() { return besideProgram("mattora.mll"); }
+
+// The section of a loaded image that holds an address.
+const IMAGE_SECTION_HEADER* sectionOf(HMODULE module, const void* address) {
+  const auto* base = reinterpret_cast<const unsigned char*>(module);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+  const auto offset = static_cast<std::size_t>(static_cast<const unsigned char*>(address) - base);
+  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section)
+    if (offset >= section->VirtualAddress &&
+        offset < section->VirtualAddress + section->Misc.VirtualSize)
+      return section;
+  return nullptr;
 }
 
 TEST(MayaPlugin, LoadRegistersTheNodeAndUnloadRemovesIt) {
@@ -423,20 +440,35 @@ TEST(MayaPlugin, LoadRegistersTheNodeAndUnloadRemovesIt) {
   std::string error;
   std::unique_ptr<mayahost::Plugin> plugin = mayahost::Plugin::load(pluginPath(), &error);
   ASSERT_TRUE(plugin) << error;
-  EXPECT_EQ(plugin->apiVersion(), "800");
+  EXPECT_EQ(plugin->apiVersion(), MAYA_API);
   EXPECT_EQ(plugin->vendor(), "Orrin : Halvane");
   EXPECT_EQ(plugin->version(), "1.0");
-  EXPECT_EQ(plugin->initializeStatus(), MStatus::kSuccess);
+  EXPECT_EQ(plugin->initializeStatus(), mayahost::Status::kSuccess);
 
   const std::optional<mayahost::NodeType> type = mayahost::findType("mattora");
   ASSERT_TRUE(type);
   EXPECT_EQ(type->id(), 0x84042u);
-  EXPECT_EQ(type->kind(), MPxNode::kDependNode);
+  EXPECT_EQ(type->kind(), mayahost::kDependNode);
   EXPECT_EQ(type->classification(), std::optional<std::string>("shader/surface"));
   EXPECT_EQ(type->attributes().size(), 12u);
 
+  // MApiVersion is data, as the devkit defines it: the text in a section
+  // that holds no code.
+  HMODULE module = GetModuleHandleA("mattora.mll");
+  ASSERT_TRUE(module);
+  const auto* version = reinterpret_cast<const char*>(GetProcAddress(module, "MApiVersion"));
+  ASSERT_TRUE(version);
+  EXPECT_STREQ(version, MAYA_API);
+  const IMAGE_SECTION_HEADER* section = sectionOf(module, version);
+  ASSERT_TRUE(section);
+  EXPECT_EQ(section->Characteristics & IMAGE_SCN_MEM_EXECUTE, 0u);
+
+  // The node's 50 static attribute handles die when Maya unloads the
+  // plug-in, not when the process ends.
+  const long aliveWhileLoaded = mayahost::liveObjects();
   ASSERT_TRUE(plugin->unload(&error)) << error;
-  EXPECT_EQ(plugin->uninitializeStatus(), MStatus::kSuccess);
+  EXPECT_EQ(aliveWhileLoaded - mayahost::liveObjects(), 50);
+  EXPECT_EQ(plugin->uninitializeStatus(), mayahost::Status::kSuccess);
   EXPECT_FALSE(mayahost::findType("mattora"));
   const std::vector<mayahost::Command> commands = mayahost::commandLog();
   ASSERT_EQ(commands.size(), 2u);
@@ -467,7 +499,7 @@ TEST(MayaPlugin, NodeShadesTheSampleTheShaderLibraryShades) {
     EXPECT_TRUE(block->setVector(attr("lightIntensity"), 1.0f, 0.5f, 0.25f, 0));
     EXPECT_TRUE(block->setBool(attr("lightAmbient"), false, 0));
     EXPECT_TRUE(block->setBool(attr("lightDiffuse"), true, 0));
-    ASSERT_EQ(block->request(attr("outColor")), MStatus::kSuccess);
+    ASSERT_EQ(block->request(attr("outColor")), mayahost::Status::kSuccess);
     const mayahost::Float3 c = block->getVector(attr("outColor"));
     const double f = modelFactor(0.5);
     EXPECT_NEAR(c.x, 0.5 * 1.0 * f * 0.75, kTolerance);
@@ -475,6 +507,116 @@ TEST(MayaPlugin, NodeShadesTheSampleTheShaderLibraryShades) {
     EXPECT_NEAR(c.z, 1.0 * 0.25 * f * 0.75, kTolerance);
   }
   ASSERT_TRUE(plugin->unload(&error)) << error;
+}
+
+// The function sets' virtual tables, which a plug-in copies from the inline
+// constructors, have the published six slots in the published order: the
+// destructor, type(), setObject(const MObject&) before setObject(MObject&)
+// (the Microsoft ABI reverses a group of overloads), className() and
+// objectChanged(), which MFnLightDataAttribute inherits.
+TEST(MayaPlugin, FunctionSetTablesHaveThePublishedSlots) {
+  const bool wide = sizeof(void*) == 8;
+  const std::string object = wide ? "AEBVMObject" : "ABVMObject";
+  const std::string status = wide ? "UEAA?AVMStatus@@" : "UAE?AVMStatus@@";
+  const auto type = [&](const char* c) {
+    return std::string("?type@") + c + (wide ? "@@UEBA?AW4Type@MFn@@XZ" : "@@UBE?AW4Type@MFn@@XZ");
+  };
+  const auto className = [&](const char* c) {
+    return std::string("?className@") + c + (wide ? "@@MEBAPEBDXZ" : "@@MBEPBDXZ");
+  };
+  const auto objectChanged = [&](const char* c) {
+    return std::string("?objectChanged@") + c +
+           (wide ? "@@EEAA_NW4Type@MFn@@PEAVMStatus@@@Z" : "@@EAE_NW4Type@MFn@@PAVMStatus@@@Z");
+  };
+  const std::string setConst = "?setObject@MFnBase@@" + status + object + "@@@Z";
+  const std::string setMutable =
+      "?setObject@MFnBase@@" + status + (wide ? "AEAVMObject" : "AAVMObject") + "@@@Z";
+  const struct {
+    const char* table;
+    std::vector<std::string> slots;  // from slot 1
+  } cases[] = {
+      {"MFnNumericAttribute",
+       {type("MFnNumericAttribute"), setConst, setMutable, className("MFnNumericAttribute"),
+        objectChanged("MFnNumericAttribute")}},
+      {"MFnLightDataAttribute",
+       {type("MFnLightDataAttribute"), setConst, setMutable, className("MFnLightDataAttribute"),
+        objectChanged("MFnAttribute")}},
+  };
+  std::string error;
+  auto plugin = mayahost::Plugin::load(pluginPath(), &error);  // loads OpenMaya.dll
+  ASSERT_TRUE(plugin) << error;
+  HMODULE openMaya = GetModuleHandleA("OpenMaya.dll");
+  ASSERT_TRUE(openMaya);
+  for (const auto& c : cases) {
+    const std::string name = std::string("??_7") + c.table + "@@6B@";
+    const auto* table = reinterpret_cast<void* const*>(GetProcAddress(openMaya, name.c_str()));
+    ASSERT_TRUE(table) << name;
+    for (std::size_t slot = 1; slot <= c.slots.size(); ++slot)
+      EXPECT_EQ(table[slot],
+                reinterpret_cast<void*>(GetProcAddress(openMaya, c.slots[slot - 1].c_str())))
+          << c.table << " slot " << slot << " should be " << c.slots[slot - 1];
+  }
+  EXPECT_TRUE(plugin->unload(&error)) << error;
+}
+
+// What Maya would refuse, the host refuses with one line naming the file
+// and the cause, and nothing of it is registered.
+TEST(MayaPlugin, RefusesPluginsItCannotResolve) {
+  // The plug-in cut after its headers, whose tables then point past the
+  // file's end: the host must read no further than the file.
+  {
+    std::ifstream in(pluginPath(), std::ios::binary);
+    std::vector<char> head(1024);
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    std::ofstream(besideProgram("truncated.mll"), std::ios::binary)
+        .write(head.data(), static_cast<std::streamsize>(head.size()));
+  }
+  const struct {
+    const char* file;
+    std::string cause;
+  } cases[] = {
+      {"truncated.mll", "not a loadable library"},
+      {"msabi_missing_import.mll",
+       "it imports mattoraTestMissingImport from OpenMaya.dll, which does not export it"},
+      {"msabi_other_api.mll", std::string("built for Maya API \"") + OTHER_API +
+                                  "\", and this host runs API \"" + MAYA_API + "\""},
+      {"msabi_other_machine.mll",
+       sizeof(void*) == 8 ? "it is a 32-bit (i386) DLL" : "it is a 64-bit (x86-64) DLL"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_FALSE(mayahost::Plugin::load(besideProgram(c.file), &error)) << c.file;
+    EXPECT_NE(error.find(c.file), std::string::npos) << error;
+    EXPECT_NE(error.find(c.cause), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+  }
+  EXPECT_TRUE(mayahost::registeredTypes().empty());
+}
+
+// Nodes Maya could not trust are refused at creation, before the host calls
+// anything in them but their type's creator: one whose virtual table has two
+// of MPxNode's slots the other way round (a header that strays from the
+// published one), and one whose type() is not the kind it registered.
+TEST(MayaPlugin, RefusesNodesItCannotTrust) {
+  const struct {
+    const char* file;
+    std::string cause;
+  } cases[] = {
+      {"msabi_scrambled_node.mll",
+       "slot " + std::to_string(MAYA_API == std::string("850") ? 16 : 15) +
+           " of its node's virtual table is not ?passThroughToOne@MPxNode@@"},
+      {"msabi_wrong_kind.mll", "its type() is not the kind it was registered as"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    auto plugin = mayahost::Plugin::load(besideProgram(c.file), &error);
+    ASSERT_TRUE(plugin) << error;
+    const std::optional<mayahost::NodeType> type = mayahost::findType("badPluginNode");
+    ASSERT_TRUE(type) << c.file;
+    EXPECT_FALSE(mayahost::Node::create(*type, &error)) << c.file;
+    EXPECT_NE(error.find(c.cause), std::string::npos) << error;
+    EXPECT_TRUE(plugin->unload(&error)) << error;
+  }
 }
 
 }  // namespace

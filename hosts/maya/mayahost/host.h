@@ -7,15 +7,21 @@
 // nothing and take no lock once the block has its array elements.
 #pragma once
 
-#include <maya/MLibraryExport.h>
-#include <maya/MPxNode.h>
-#include <maya/MStatus.h>
-
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#if defined(_WIN32)
+#if defined(MAYAHOST_BUILDING_CORE)
+#define MAYAHOST_API __declspec(dllexport)
+#else
+#define MAYAHOST_API __declspec(dllimport)
+#endif
+#else
+#define MAYAHOST_API __attribute__((visibility("default")))
+#endif
 
 namespace mayahost {
 
@@ -24,7 +30,35 @@ struct AttributeDef;
 struct TypeRecord;
 struct Block;
 struct PluginRecord;
+struct NodeRecord;
+struct Access;
 }  // namespace detail
+
+// Status codes as the SDK's MStatus numbers them.
+struct Status {
+  enum Code {
+    kSuccess = 0,
+    kFailure,
+    kInsufficientMemory,
+    kInvalidParameter,
+    kLicenseFailure,
+    kUnknownParameter,
+    kNotImplemented,
+    kNotFound,
+    kEndOfFile
+  };
+};
+
+// MPxNode::kDependNode, the kind of node a plug-in registers here.
+constexpr int kDependNode = 0;
+
+// The Maya API this host implements ("800" or "850"): the MApiVersion a
+// plug-in must have been built with.
+MAYAHOST_API const char* apiVersion();
+
+// How many MObjects are alive in Foundation: a plug-in's static handles
+// count until the plug-in is unloaded.
+MAYAHOST_API long liveObjects();
 
 enum class AttributeKind { Float, Boolean, Compound, Address, LightData };
 
@@ -49,7 +83,7 @@ struct AttributeInfo {
   std::vector<Attribute> affects;  // outputs named by attributeAffects, in call order
 };
 
-class OPENMAYA_EXPORT Attribute {
+class MAYAHOST_API Attribute {
  public:
   Attribute() = default;
   explicit operator bool() const { return def_ != nullptr; }
@@ -59,18 +93,18 @@ class OPENMAYA_EXPORT Attribute {
   AttributeInfo info() const;
 
  private:
-  friend class ::MHostAccess;
+  friend struct detail::Access;
   friend class NodeType;
   friend class DataBlock;
   explicit Attribute(const detail::AttributeDef* def) : def_(def) {}
   const detail::AttributeDef* def_ = nullptr;
 };
 
-class OPENMAYA_EXPORT NodeType {
+class MAYAHOST_API NodeType {
  public:
   std::string name() const;
   unsigned id() const;
-  MPxNode::Type kind() const;
+  int kind() const;  // an MPxNode::Type
   std::optional<std::string> classification() const;
   std::vector<Attribute> attributes() const;  // top level, in add order
   // Any attribute of the type, children included, by long or short name;
@@ -79,13 +113,13 @@ class OPENMAYA_EXPORT NodeType {
   std::vector<std::pair<Attribute, Attribute>> affects() const;  // call order
 
  private:
-  friend class ::MHostAccess;
+  friend struct detail::Access;
   friend class Node;
   std::shared_ptr<detail::TypeRecord> type_;
 };
 
-OPENMAYA_EXPORT std::vector<NodeType> registeredTypes();
-OPENMAYA_EXPORT std::optional<NodeType> findType(const std::string& name);
+MAYAHOST_API std::vector<NodeType> registeredTypes();
+MAYAHOST_API std::optional<NodeType> findType(const std::string& name);
 
 struct Float3 {
   float x, y, z;
@@ -94,7 +128,7 @@ struct Float3 {
 // One thread's values of one node. Values of attributes inside an array
 // attribute are addressed by element index; everything else ignores it.
 // Setting an input marks the outputs it affects dirty.
-class OPENMAYA_EXPORT DataBlock {
+class MAYAHOST_API DataBlock {
  public:
   ~DataBlock();
   DataBlock(const DataBlock&) = delete;
@@ -116,24 +150,26 @@ class OPENMAYA_EXPORT DataBlock {
   unsigned elementCount(Attribute array) const;
 
   // Computes the plug when it is dirty, otherwise leaves the stored value.
-  MStatus::MStatusCode request(Attribute plug);
+  Status::Code request(Attribute plug);
   // Calls the node's compute for the plug whatever its state.
-  MStatus::MStatusCode compute(Attribute plug);
+  Status::Code compute(Attribute plug);
   bool isDirty(Attribute a) const;
   // Every stored value and dirty mark, for checks that nothing changed.
   std::vector<unsigned char> snapshot() const;
 
  private:
-  friend class ::MHostAccess;
+  friend struct detail::Access;
   friend class Node;
   DataBlock() = default;
   std::unique_ptr<detail::Block> block_;
 };
 
-class OPENMAYA_EXPORT Node {
+class MAYAHOST_API Node {
  public:
-  // Runs the type's creator, then postConstructor; null and a message when
-  // the creator gives nothing.
+  // Runs the type's creator, then postConstructor, calling the node's
+  // virtual functions by their slots in the published virtual table, as Maya
+  // does; null and a message when the creator gives nothing or the node's
+  // virtual table is not the API's.
   static std::unique_ptr<Node> create(const NodeType& type, std::string* error = nullptr);
   ~Node();
   Node(const Node&) = delete;
@@ -147,22 +183,25 @@ class OPENMAYA_EXPORT Node {
  private:
   Node() = default;
   NodeType type_;
-  MPxNode* instance_ = nullptr;
+  void* instance_ = nullptr;  // the plug-in's node, an MPxNode
+  detail::NodeRecord* record_ = nullptr;
 };
 
 struct Command {
   std::string text;
   bool displayEnabled, undoEnabled;
 };
-OPENMAYA_EXPORT std::vector<Command> commandLog();
-OPENMAYA_EXPORT void clearCommandLog();
+MAYAHOST_API std::vector<Command> commandLog();
+MAYAHOST_API void clearCommandLog();
 
 // A plug-in file loaded as Maya loads it: the library, its MApiVersion, and
 // initializePlugin called with the plug-in's object.
-class OPENMAYA_EXPORT Plugin {
+class MAYAHOST_API Plugin {
  public:
-  // Null and a one-line message for a missing file, a file that is no
-  // loadable library, or a library without the three plug-in exports.
+  // Null and a one-line message naming the file and the cause for a missing
+  // file, a file that is no loadable library (another machine's, one with an
+  // import nothing provides), a library without the three plug-in exports, or
+  // a plug-in built for another API version.
   static std::unique_ptr<Plugin> load(const std::string& path, std::string* error);
   // Unloads if still loaded.
   ~Plugin();
@@ -179,8 +218,8 @@ class OPENMAYA_EXPORT Plugin {
   std::string vendor() const;
   std::string version() const;
   std::string requiredApiVersion() const;
-  MStatus::MStatusCode initializeStatus() const;
-  MStatus::MStatusCode uninitializeStatus() const;
+  Status::Code initializeStatus() const;
+  Status::Code uninitializeStatus() const;
   std::vector<NodeType> types() const;  // registered by this plug-in and still registered
 
  private:
@@ -188,6 +227,6 @@ class OPENMAYA_EXPORT Plugin {
   std::unique_ptr<detail::PluginRecord> record_;
 };
 
-OPENMAYA_EXPORT const char* kindName(AttributeKind kind);
+MAYAHOST_API const char* kindName(AttributeKind kind);
 
 }  // namespace mayahost

@@ -12,10 +12,10 @@ namespace mayahost::testing {
 // Every attribute function-set call (create, flags, defaults, limits) that
 // acts on one of the named attributes fails with kFailure; "*" names every
 // attribute. An empty list switches the faults off.
-OPENMAYA_EXPORT void failAttributeCalls(std::vector<std::string> attributeNames);
+MAYAHOST_API void failAttributeCalls(std::vector<std::string> attributeNames);
 
 // Makes the array handle of `array` report `count` elements whatever the
 // block holds; a negative count restores the true number.
-OPENMAYA_EXPORT void setReportedElementCount(DataBlock& block, Attribute array, long count);
+MAYAHOST_API void setReportedElementCount(DataBlock& block, Attribute array, long count);
 
 }  // namespace mayahost::testing

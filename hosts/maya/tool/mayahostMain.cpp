@@ -61,7 +61,7 @@ void printAttribute(const mayahost::Attribute& a, int depth) {
 void printType(const mayahost::NodeType& type) {
   const std::string classification =
       type.classification() ? quoted(*type.classification()) : std::string("none");
-  const std::string kind = type.kind() == MPxNode::kDependNode
+  const std::string kind = type.kind() == mayahost::kDependNode
                                ? std::string("kDependNode")
                                : std::to_string(static_cast<int>(type.kind()));
   std::printf("node type \"%s\"  id 0x%x (%u)  kind %s  classification %s\n", type.name().c_str(),

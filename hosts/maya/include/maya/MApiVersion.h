@@ -5,9 +5,12 @@
 
 #include <maya/MTypes.h>
 
+#define MAYAHOST_TEXT(x) #x
+#define MAYAHOST_VERSION_TEXT(x) MAYAHOST_TEXT(x)
+
 #if !defined(MNoVersionString)
 extern "C" {
-PLUGIN_EXPORT char MApiVersion[] = "800";
+PLUGIN_EXPORT char MApiVersion[] = MAYAHOST_VERSION_TEXT(MAYA_API_VERSION);
 }
 #endif
 

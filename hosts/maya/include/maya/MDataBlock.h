@@ -2,25 +2,29 @@
 
 #include <maya/MArrayDataHandle.h>
 #include <maya/MDataHandle.h>
-#include <maya/MLibraryExport.h>
-#include <maya/MObject.h>
-#include <maya/MPlug.h>
-#include <maya/MStatus.h>
+#include <maya/MTypes.h>
 
-#include <cstddef>
+class MObject;
+class MPlug;
+class MStatus;
 
 // The values of one node as one evaluating thread sees them.
 class OPENMAYA_EXPORT MDataBlock {
  public:
+  virtual ~MDataBlock();
+
   MDataHandle inputValue(const MObject& attribute, MStatus* ReturnStatus = NULL);
-  MDataHandle outputValue(const MObject& attribute, MStatus* ReturnStatus = NULL);
-  MArrayDataHandle inputArrayValue(const MObject& attribute, MStatus* ReturnStatus = NULL);
   MDataHandle inputValue(const MPlug& plug, MStatus* ReturnStatus = NULL);
+  MDataHandle outputValue(const MObject& attribute, MStatus* ReturnStatus = NULL);
   MDataHandle outputValue(const MPlug& plug, MStatus* ReturnStatus = NULL);
+  MArrayDataHandle inputArrayValue(const MObject& attribute, MStatus* ReturnStatus = NULL);
   MArrayDataHandle inputArrayValue(const MPlug& plug, MStatus* ReturnStatus = NULL);
 
  private:
   friend class MHostAccess;
-  explicit MDataBlock(void* block) : block_(block) {}
-  void* block_;
+  MDataBlock(void* block);
+  void* data;
 };
+
+MAYAHOST_LAYOUT(MDataBlock, 8, 4, 16, 8);
+static_assert(__is_polymorphic(MDataBlock), "MDataBlock has a virtual destructor as published");

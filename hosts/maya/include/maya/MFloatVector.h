@@ -2,43 +2,37 @@
 
 #include <maya/MTypes.h>
 
-#include <maya/MStatus.h>
+class MStatus;
+class MVector;
+class MPoint;
 
-#include <cmath>
-
-class MFloatVector {
+// Every member is out of line in OpenMaya, so each operation is a call into
+// the host library, as it is with the published devkit.
+class OPENMAYA_EXPORT MFloatVector {
  public:
-  MFloatVector() : x(0.0f), y(0.0f), z(0.0f) {}
-  MFloatVector(float xx, float yy, float zz = 0.0f) : x(xx), y(yy), z(zz) {}
-  MFloatVector(const MFloatVector& other) = default;
-  MFloatVector& operator=(const MFloatVector& other) = default;
+  MFloatVector();
+  MFloatVector(const MFloatVector& other);
+  MFloatVector(const MVector& other);
+  MFloatVector(const MPoint& other);
+  MFloatVector(float xx, float yy, float zz = 0.0);
+  MFloatVector(const float xyz[3]);
+  ~MFloatVector();
+  MFloatVector& operator=(const MFloatVector& other);
 
-  float& operator[](unsigned int i) { return i == 0 ? x : (i == 1 ? y : z); }
-  float operator[](unsigned int i) const { return i == 0 ? x : (i == 1 ? y : z); }
-
-  MFloatVector operator-() const { return MFloatVector(-x, -y, -z); }
-  MFloatVector operator+(const MFloatVector& o) const {
-    return MFloatVector(x + o.x, y + o.y, z + o.z);
-  }
-  MFloatVector operator-(const MFloatVector& o) const {
-    return MFloatVector(x - o.x, y - o.y, z - o.z);
-  }
-  MFloatVector operator*(float s) const { return MFloatVector(x * s, y * s, z * s); }
-  friend MFloatVector operator*(float s, const MFloatVector& v) { return v * s; }
+  float& operator[](unsigned int i);
+  float operator[](unsigned int i) const;
+  MFloatVector operator-() const;
+  MFloatVector operator+(const MFloatVector& other) const;
+  MFloatVector operator-(const MFloatVector& other) const;
+  MFloatVector operator*(float scale) const;
+  friend OPENMAYA_EXPORT MFloatVector operator*(float scale, const MFloatVector& v);
   // The dot product: the API has no component-wise vector product.
-  float operator*(const MFloatVector& o) const { return x * o.x + y * o.y + z * o.z; }
-
-  float length() const { return std::sqrt(x * x + y * y + z * z); }
+  float operator*(const MFloatVector& other) const;
+  float length() const;
   // A zero-length vector has no direction and is left as it is.
-  MStatus normalize() {
-    const float len = length();
-    if (len > 0.0f) {
-      x /= len;
-      y /= len;
-      z /= len;
-    }
-    return MStatus::kSuccess;
-  }
+  MStatus normalize();
 
   float x, y, z;
 };
+
+MAYAHOST_LAYOUT(MFloatVector, 12, 4, 12, 4);

@@ -1,16 +1,20 @@
 #pragma once
 
-#include <maya/MLibraryExport.h>
-#include <maya/MStatus.h>
-#include <maya/MString.h>
+#include <maya/MFnBase.h>
+#include <maya/MTypes.h>
 
-#include <cstddef>
+class MObject;
+class MStatus;
+class MString;
 
-// Every call acts on the attribute this function set created last.
-class OPENMAYA_EXPORT MFnAttribute {
+// Every call acts on the attribute the function set created last.
+class OPENMAYA_EXPORT MFnAttribute : public MFnBase {
  public:
-  MFnAttribute() = default;
   virtual ~MFnAttribute();
+  virtual MFn::Type type() const;
+  MFnAttribute() {}
+  MFnAttribute(MObject& object, MStatus* ReturnStatus = NULL);
+  MFnAttribute(const MObject& object, MStatus* ReturnStatus = NULL);
 
   MStatus setKeyable(bool state);
   MStatus setStorable(bool state);
@@ -28,11 +32,17 @@ class OPENMAYA_EXPORT MFnAttribute {
   bool isHidden(MStatus* ReturnStatus = NULL) const;
   bool isUsedAsColor(MStatus* ReturnStatus = NULL) const;
   bool isArray(MStatus* ReturnStatus = NULL) const;
+  bool isConnectable(MStatus* ReturnStatus = NULL) const;
 
   MString name() const;
   MString shortName() const;
 
  protected:
-  friend class MHostAccess;
-  void* attribute_ = nullptr;
+  virtual const char* className() const;
+  void* ca[3];
+
+ private:
+  virtual bool objectChanged(MFn::Type type, MStatus* ReturnStatus);
 };
+
+MAYAHOST_LAYOUT(MFnAttribute, 28, 4, 56, 8);

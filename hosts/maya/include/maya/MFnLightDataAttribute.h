@@ -1,17 +1,19 @@
 #pragma once
 
 #include <maya/MFnAttribute.h>
-#include <maya/MLibraryExport.h>
 #include <maya/MObject.h>
-#include <maya/MStatus.h>
-#include <maya/MString.h>
+#include <maya/MTypes.h>
 
-#include <cstddef>
+class MStatus;
+class MString;
 
 class OPENMAYA_EXPORT MFnLightDataAttribute : public MFnAttribute {
  public:
-  MFnLightDataAttribute() = default;
-  ~MFnLightDataAttribute() override;
+  virtual ~MFnLightDataAttribute();
+  virtual MFn::Type type() const;
+  MFnLightDataAttribute() {}
+  MFnLightDataAttribute(MObject& object, MStatus* ReturnStatus = NULL);
+  MFnLightDataAttribute(const MObject& object, MStatus* ReturnStatus = NULL);
 
   MObject create(const MString& fullName, const MString& briefName, const MObject& direction,
                  const MObject& intensity, const MObject& ambient, const MObject& diffuse,
@@ -21,4 +23,9 @@ class OPENMAYA_EXPORT MFnLightDataAttribute : public MFnAttribute {
   MStatus setDefault(float dirX, float dirY, float dirZ, float intenR, float intenG, float intenB,
                      bool ambient, bool diffuse, bool specular, float shadowFraction,
                      float preShadowIntensity, void* blindData);
+
+ protected:
+  virtual const char* className() const;
 };
+
+MAYAHOST_LAYOUT(MFnLightDataAttribute, 28, 4, 56, 8);

@@ -2,7 +2,7 @@
 
 #include <maya/MTypes.h>
 
-class MFnNumericData {
+class OPENMAYA_EXPORT MFnNumericData {
  public:
   enum Type {
     kInvalid,
@@ -13,8 +13,11 @@ class MFnNumericData {
     k2Short,
     k3Short,
     kLong,
+    kInt = kLong,
     k2Long,
+    k2Int = k2Long,
     k3Long,
+    k3Int = k3Long,
     kFloat,
     k2Float,
     k3Float,

@@ -1,23 +1,25 @@
 #pragma once
 
 #include <maya/MApiVersion.h>
-#include <maya/MLibraryExport.h>
-#include <maya/MObject.h>
+#include <maya/MFnBase.h>
 #include <maya/MPxNode.h>
-#include <maya/MStatus.h>
-#include <maya/MString.h>
-#include <maya/MTypeId.h>
+#include <maya/MTypes.h>
 
-#include <cstddef>
+class MObject;
+class MStatus;
+class MString;
+class MTypeId;
 
 typedef void* (*MCreatorFunction)();
 typedef MStatus (*MInitializeFunction)();
 
-class OPENMAYA_EXPORT MFnPlugin {
+class OPENMAYA_EXPORT MFnPlugin : public MFnBase {
  public:
+  MFnPlugin();
   MFnPlugin(MObject& object, const char* vendor = "Unknown", const char* version = "Unknown",
-            const char* requiredApiVersion = "Any", MStatus* ReturnStatus = NULL);
+            const char* requiredApiVersion = "Any", MStatus* ReturnStatus = 0);
   virtual ~MFnPlugin();
+  virtual MFn::Type type() const;
 
   MStatus registerNode(const MString& typeName, const MTypeId& typeId,
                        MCreatorFunction creatorFunction, MInitializeFunction initFunction,
@@ -25,17 +27,22 @@ class OPENMAYA_EXPORT MFnPlugin {
                        const MString* classification = NULL);
   MStatus deregisterNode(const MTypeId& typeId);
 
+ protected:
+  virtual const char* className() const;
+
  private:
-  void* plugin_;
+  MFnPlugin(const MObject& object, const char* vendor = "Unknown", const char* version = "Unknown",
+            const char* requiredApiVersion = "Any", MStatus* ReturnStatus = 0);
 };
+
+MAYAHOST_LAYOUT(MFnPlugin, 16, 4, 32, 8);
 
 // A Windows plug-in gets its module handle and entry routine from here, as
 // from the devkit, unless the including file says it is no plug-in.
 #if defined(NT_PLUGIN) && !defined(MNoPluginEntry)
-#include <windows.h>
 HINSTANCE MhInstPlugin;
-extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) MhInstPlugin = hInstance;
-  return TRUE;
+extern "C" int APIENTRY DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID lpReserved) {
+  MhInstPlugin = hInstance;
+  return 1;
 }
 #endif

@@ -1,25 +1,29 @@
 #pragma once
 
-#include <maya/MLibraryExport.h>
+#include <maya/MTypes.h>
 
-class MHostAccess;
-class MPlug;
+class MPtrBase;
 
 // An opaque handle to something the host owns: an attribute or a plug-in.
-class OPENMAYA_EXPORT MObject {
+// Foundation's class, with every special member out of line, so it is passed
+// and returned as the published one is.
+class FND_EXPORT MObject {
  public:
-  MObject() = default;
-  MObject(const MObject& other) = default;
-  MObject& operator=(const MObject& other) = default;
+  MObject();
+  MObject(const MObject& other);
+  ~MObject();
+  MObject& operator=(const MObject& other);
 
-  bool isNull() const { return object_ == nullptr; }
-  bool operator==(const MObject& other) const { return object_ == other.object_; }
-  bool operator!=(const MObject& other) const { return object_ != other.object_; }
+  bool isNull() const;
+  bool operator==(const MObject& other) const;
+  bool operator!=(const MObject& other) const;
 
   static MObject kNullObj;
 
  private:
   friend class MHostAccess;
-  friend class MPlug;
-  void* object_ = nullptr;
+  MPtrBase* ptr;
+  unsigned short tag;
 };
+
+MAYAHOST_LAYOUT(MObject, 8, 4, 16, 8);

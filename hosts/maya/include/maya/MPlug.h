@@ -1,19 +1,27 @@
 #pragma once
 
-#include <maya/MLibraryExport.h>
-#include <maya/MObject.h>
-#include <maya/MStatus.h>
+#include <maya/MTypes.h>
 
-#include <cstddef>
+class MObject;
+class MStatus;
 
 class OPENMAYA_EXPORT MPlug {
  public:
-  MPlug() = default;
-  bool operator==(const MObject& attribute) const { return attribute_ == attribute.object_; }
-  bool operator!=(const MObject& attribute) const { return attribute_ != attribute.object_; }
+  MPlug();
+  MPlug(const MPlug& other);
+  MPlug(const MObject& node, const MObject& attribute);
+  ~MPlug();
+  MPlug& operator=(const MPlug& other);
+
+  bool operator==(const MObject& attribute) const;
+  bool operator!=(const MObject& attribute) const;
   MObject attribute(MStatus* ReturnStatus = NULL) const;
 
  private:
   friend class MHostAccess;
-  void* attribute_ = nullptr;
+  MPlug(const void* plug, bool networked);
+  const void* ptr;
+  bool isNetworked;
 };
+
+MAYAHOST_LAYOUT(MPlug, 8, 4, 16, 8);

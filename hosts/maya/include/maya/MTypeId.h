@@ -2,11 +2,23 @@
 
 #include <maya/MTypes.h>
 
-class MTypeId {
+class OPENMAYA_EXPORT MTypeId {
  public:
-  MTypeId(unsigned int id) : id_(id) {}
-  unsigned int id() const { return id_; }
+  MTypeId();
+  MTypeId(unsigned int id);
+  MTypeId(unsigned int prefix, unsigned int id);
+  MTypeId(const MTypeId& other);
+  ~MTypeId();
+  MTypeId& operator=(const MTypeId& other);
+
+  unsigned int id() const;
 
  private:
-  unsigned int id_;
+  friend class MHostAccess;
+  union {
+    unsigned int value;
+    unsigned char bytes[4];
+  } id_;
 };
+
+MAYAHOST_LAYOUT(MTypeId, 4, 4, 4, 4);

@@ -1,14 +1,10 @@
 // Node types: registration, the attribute initialiser's calls, the layout of
 // a type's values, and the command log.
-#include <maya/MFnPlugin.h>
-#include <maya/MGlobal.h>
-#include <maya/MPxNode.h>
-
 #include <algorithm>
 #include <new>
 #include <set>
 
-#include "hostInternals.h"
+#include "internals.h"
 #include "mayahost/testSwitches.h"
 
 namespace mayahost::detail {
@@ -154,104 +150,122 @@ void finishLayout(TypeRecord& type) {
 
 }  // namespace mayahost::detail
 
+using mayahost::Status;
 using mayahost::detail::AttributeDef;
 using mayahost::detail::PluginRecord;
 using mayahost::detail::registryMutex;
 using mayahost::detail::TypeRecord;
 
-MPxNode::MPxNode() = default;
-MPxNode::~MPxNode() = default;
-void MPxNode::postConstructor() {}
-MStatus MPxNode::compute(const MPlug&, MDataBlock&) { return MStatus::kUnknownParameter; }
-void MPxNode::setMPSafe(bool flag) { mpSafe_ = flag; }
+namespace {
+// The type whose initialiser runs, kept from mayahost_register_begin to
+// mayahost_register_end with the registry locked by the registering thread.
+std::shared_ptr<TypeRecord> gPending;
+}  // namespace
 
-MStatus MPxNode::addAttribute(const MObject& attr) {
+extern "C" {
+
+int mayahost_add_attribute(const void* attribute) {
   std::lock_guard<std::recursive_mutex> lock(registryMutex());
   TypeRecord* type = mayahost::detail::gRegistering;
-  AttributeDef* a = MHostAccess::def(attr);
-  if (!type || !a || a->parent || a->added) return MStatus::kInvalidParameter;
+  auto* a = static_cast<AttributeDef*>(const_cast<void*>(attribute));
+  if (!type || !a || a->parent || a->added) return Status::kInvalidParameter;
   a->added = true;
   type->topLevel.push_back(a);
-  return MStatus::kSuccess;
+  return Status::kSuccess;
 }
 
-MStatus MPxNode::attributeAffects(const MObject& whenChanges, const MObject& isAffected) {
+int mayahost_attribute_affects(const void* whenChanges, const void* isAffected) {
   std::lock_guard<std::recursive_mutex> lock(registryMutex());
   TypeRecord* type = mayahost::detail::gRegistering;
-  AttributeDef* in = MHostAccess::def(whenChanges);
-  AttributeDef* out = MHostAccess::def(isAffected);
-  if (!type || !in || !out) return MStatus::kInvalidParameter;
+  auto* in = static_cast<AttributeDef*>(const_cast<void*>(whenChanges));
+  auto* out = static_cast<AttributeDef*>(const_cast<void*>(isAffected));
+  if (!type || !in || !out) return Status::kInvalidParameter;
   in->affects.push_back(out);
   type->affects.emplace_back(in, out);
-  return MStatus::kSuccess;
+  return Status::kSuccess;
 }
 
-MFnPlugin::MFnPlugin(MObject& object, const char* vendor, const char* version,
-                     const char* requiredApiVersion, MStatus* status)
-    : plugin_(nullptr) {
+// The identity is what the plug-in states while it loads; unloading makes a
+// function set with the stock defaults.
+int mayahost_plugin_identify(void* plugin, const char* vendor, const char* version,
+                             const char* requiredApi) {
   std::lock_guard<std::recursive_mutex> lock(registryMutex());
-  // The plug-in object designates the loader's record of the plug-in.
-  auto* record = static_cast<PluginRecord*>(MHostAccess::raw(object));
-  if (!record) {
-    if (status) *status = MStatus::kInvalidParameter;
-    return;
-  }
-  plugin_ = record;
-  // The identity is what the plug-in states while it loads; unloading
-  // makes a function set with the stock defaults.
+  auto* record = static_cast<PluginRecord*>(plugin);
+  if (!record) return Status::kInvalidParameter;
   if (record->initializing) {
     record->vendor = vendor ? vendor : "";
     record->version = version ? version : "";
-    record->requiredApiVersion = requiredApiVersion ? requiredApiVersion : "";
+    record->requiredApiVersion = requiredApi ? requiredApi : "";
   }
-  if (status) *status = MStatus::kSuccess;
+  return Status::kSuccess;
 }
 
-MFnPlugin::~MFnPlugin() = default;
-
-MStatus MFnPlugin::registerNode(const MString& typeName, const MTypeId& typeId,
-                                MCreatorFunction creatorFunction, MInitializeFunction initFunction,
-                                MPxNode::Type type, const MString* classification) {
-  std::lock_guard<std::recursive_mutex> lock(registryMutex());
-  if (!plugin_ || !creatorFunction || typeName.length() == 0) return MStatus::kInvalidParameter;
+int mayahost_register_begin(void* plugin, const char* typeName, unsigned int typeId,
+                            void* (*creator)(void), int nodeKind, const char* classification) {
+  registryMutex().lock();
+  const auto refuse = [](int code) {
+    registryMutex().unlock();
+    return code;
+  };
+  if (!plugin || !creator || !typeName || !*typeName || gPending)
+    return refuse(Status::kInvalidParameter);
   for (const auto& t : mayahost::detail::types())
-    if (t->id == typeId.id() || t->name == typeName.asChar()) return MStatus::kFailure;
+    if (t->id == typeId || t->name == typeName) return refuse(Status::kFailure);
 
   auto record = std::make_shared<TypeRecord>();
-  record->name = typeName.asChar();
-  record->id = typeId.id();
-  record->creator = creatorFunction;
-  record->initializer = initFunction;
-  record->kind = type;
-  if (classification) record->classification = classification->asChar();
-  record->plugin = static_cast<PluginRecord*>(plugin_);
-
+  record->name = typeName;
+  record->id = typeId;
+  record->creator = creator;
+  record->kind = nodeKind;
+  if (classification) record->classification = classification;
+  record->plugin = static_cast<PluginRecord*>(plugin);
   mayahost::detail::gRegistering = record.get();
-  MStatus initialized = initFunction ? initFunction() : MStatus(MStatus::kSuccess);
-  mayahost::detail::gRegistering = nullptr;
-  if (!initialized) return initialized;
-  mayahost::detail::finishLayout(*record);
-  mayahost::detail::types().push_back(std::move(record));
-  return MStatus::kSuccess;
+  gPending = std::move(record);
+  return Status::kSuccess;  // the registry stays locked until the end
 }
 
-MStatus MFnPlugin::deregisterNode(const MTypeId& typeId) {
+int mayahost_register_end(int initializerStatus) {
+  std::shared_ptr<TypeRecord> record = std::move(gPending);
+  gPending.reset();
+  mayahost::detail::gRegistering = nullptr;
+  int result = initializerStatus;
+  if (record && initializerStatus == Status::kSuccess) {
+    mayahost::detail::finishLayout(*record);
+    mayahost::detail::types().push_back(std::move(record));
+  }
+  registryMutex().unlock();
+  return result;
+}
+
+int mayahost_deregister(void* plugin, unsigned int typeId) {
   std::lock_guard<std::recursive_mutex> lock(registryMutex());
   auto& all = mayahost::detail::types();
   for (auto it = all.begin(); it != all.end(); ++it) {
-    if ((*it)->id != typeId.id()) continue;
-    if ((*it)->plugin != plugin_ || (*it)->liveNodes.load() > 0) return MStatus::kFailure;
+    if ((*it)->id != typeId) continue;
+    if ((*it)->plugin != plugin || (*it)->liveNodes.load() > 0) return Status::kFailure;
     all.erase(it);
-    return MStatus::kSuccess;
+    return Status::kSuccess;
   }
-  return MStatus::kFailure;
+  return Status::kFailure;
 }
 
-MStatus MGlobal::executeCommand(const MString& command, bool displayEnabled, bool undoEnabled) {
+int mayahost_execute_command(const char* command, int display, int undo) {
   std::lock_guard<std::mutex> lock(mayahost::detail::gCommandMutex);
-  mayahost::detail::gCommands.push_back({command.asChar(), displayEnabled, undoEnabled});
-  return MStatus::kSuccess;
+  mayahost::detail::gCommands.push_back({command ? command : "", display != 0, undo != 0});
+  return Status::kSuccess;
 }
+
+void* mayahost_node_constructed(void) { return new mayahost::detail::NodeRecord(); }
+
+void mayahost_node_destroyed(void* record) {
+  delete static_cast<mayahost::detail::NodeRecord*>(record);
+}
+
+void mayahost_node_set_mpsafe(void* record, int flag) {
+  if (record) static_cast<mayahost::detail::NodeRecord*>(record)->mpSafe = flag != 0;
+}
+
+}  // extern "C"
 
 namespace mayahost {
 

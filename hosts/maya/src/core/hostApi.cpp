@@ -1,9 +1,19 @@
 // The host's driver-facing side: types, attributes, nodes and data blocks.
 #include <cstring>
 
-#include "hostInternals.h"
+#include "internals.h"
 #include "mayahost/host.h"
 #include "mayahost/testSwitches.h"
+#include "pluginCalls.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+extern "C" long mayahost_live_objects(void);  // Foundation's count
+#endif
+
+#define MAYAHOST_TEXT(x) #x
+#define MAYAHOST_VERSION_TEXT(x) MAYAHOST_TEXT(x)
 
 namespace mayahost {
 
@@ -65,6 +75,22 @@ T* valueOf(Block& b, const AttributeDef* a, AttributeKind kind, unsigned element
 
 }  // namespace
 
+const char* apiVersion() { return MAYAHOST_VERSION_TEXT(MAYAHOST_DEVKIT_API); }
+
+long liveObjects() {
+#if defined(_WIN32)
+  // Foundation.dll is built apart from this library and loaded with the
+  // first plug-in.
+  HMODULE foundation = GetModuleHandleA("Foundation.dll");
+  auto count = foundation ? reinterpret_cast<long (*)()>(reinterpret_cast<void*>(
+                                GetProcAddress(foundation, "mayahost_live_objects")))
+                          : nullptr;
+  return count ? count() : 0;
+#else
+  return mayahost_live_objects();
+#endif
+}
+
 std::string Attribute::name() const { return def_ ? def_->name : std::string(); }
 
 AttributeInfo Attribute::info() const {
@@ -97,7 +123,7 @@ AttributeInfo Attribute::info() const {
 
 std::string NodeType::name() const { return type_->name; }
 unsigned NodeType::id() const { return type_->id; }
-MPxNode::Type NodeType::kind() const { return type_->kind; }
+int NodeType::kind() const { return type_->kind; }
 std::optional<std::string> NodeType::classification() const { return type_->classification; }
 
 std::vector<Attribute> NodeType::attributes() const {
@@ -123,7 +149,7 @@ std::vector<NodeType> registeredTypes() {
   std::vector<NodeType> out;
   for (const auto& t : detail::types()) {
     NodeType type;
-    MHostAccess::type(type) = t;
+    detail::Access::type(type) = t;
     out.push_back(type);
   }
   return out;
@@ -154,9 +180,11 @@ bool DataBlock::setBool(Attribute a, bool value, unsigned element) {
 }
 
 bool DataBlock::setVector(Attribute a, float x, float y, float z, unsigned element) {
-  MFloatVector* v = valueOf<MFloatVector>(*block_, a.def_, AttributeKind::Compound, element);
+  float* v = valueOf<float>(*block_, a.def_, AttributeKind::Compound, element);
   if (!v) return false;
-  *v = MFloatVector(x, y, z);
+  v[0] = x;
+  v[1] = y;
+  v[2] = z;
   markDirty(*block_, a.def_);
   return true;
 }
@@ -180,8 +208,8 @@ bool DataBlock::getBool(Attribute a, unsigned element) const {
 }
 
 Float3 DataBlock::getVector(Attribute a, unsigned element) const {
-  const MFloatVector* v = valueOf<MFloatVector>(*block_, a.def_, AttributeKind::Compound, element);
-  return v ? Float3{v->x, v->y, v->z} : Float3{0.0f, 0.0f, 0.0f};
+  const float* v = valueOf<float>(*block_, a.def_, AttributeKind::Compound, element);
+  return v ? Float3{v[0], v[1], v[2]} : Float3{0.0f, 0.0f, 0.0f};
 }
 
 void* DataBlock::getAddress(Attribute a, unsigned element) const {
@@ -210,16 +238,15 @@ unsigned DataBlock::elementCount(Attribute array) const {
   return block_->arrays[a->arraySlot].count;
 }
 
-MStatus::MStatusCode DataBlock::request(Attribute plug) {
-  if (!block_->holds(plug.def_)) return MStatus::kInvalidParameter;
-  if (!block_->dirty[plug.def_->index]) return MStatus::kSuccess;
+Status::Code DataBlock::request(Attribute plug) {
+  if (!block_->holds(plug.def_)) return Status::kInvalidParameter;
+  if (!block_->dirty[plug.def_->index]) return Status::kSuccess;
   return compute(plug);
 }
 
-MStatus::MStatusCode DataBlock::compute(Attribute plug) {
-  if (!block_->holds(plug.def_)) return MStatus::kInvalidParameter;
-  MDataBlock data = MHostAccess::dataBlock(block_.get());
-  return block_->node->compute(MHostAccess::plug(plug.def_), data).statusCode();
+Status::Code DataBlock::compute(Attribute plug) {
+  if (!block_->holds(plug.def_)) return Status::kInvalidParameter;
+  return detail::plugin::compute(block_->node, plug.def_, block_.get());
 }
 
 bool DataBlock::isDirty(Attribute a) const {
@@ -242,29 +269,38 @@ std::vector<unsigned char> DataBlock::snapshot() const {
 }
 
 std::unique_ptr<Node> Node::create(const NodeType& type, std::string* error) {
-  const std::shared_ptr<TypeRecord>& record = MHostAccess::type(type);
+  const std::shared_ptr<TypeRecord>& record = detail::Access::type(type);
   void* made = record && record->creator ? record->creator() : nullptr;
   if (!made) {
     if (error) *error = "the creator of node type \"" + type.name() + "\" returned no node";
     return nullptr;
   }
+  const std::string why = detail::plugin::checkNode(record->plugin->library, made, *record);
+  if (!why.empty()) {
+    detail::plugin::discard(record->plugin->library, made);
+    if (error) *error = "node type \"" + type.name() + "\" cannot be used: " + why;
+    return nullptr;
+  }
   std::unique_ptr<Node> node(new Node());
   node->type_ = type;
-  node->instance_ = static_cast<MPxNode*>(made);
+  node->instance_ = made;
+  // MPxNode's constructor made the host's record of the node, in the pointer
+  // that follows the virtual table pointer.
+  node->record_ = *reinterpret_cast<detail::NodeRecord**>(static_cast<char*>(made) + sizeof(void*));
   ++record->liveNodes;
-  node->instance_->postConstructor();
+  detail::plugin::postConstructor(made);
   return node;
 }
 
 Node::~Node() {
-  delete instance_;
-  --MHostAccess::type(type_)->liveNodes;
+  detail::plugin::destroy(instance_);
+  --detail::Access::type(type_)->liveNodes;
 }
 
-bool Node::isMPSafe() const { return MHostAccess::mpSafe(*instance_); }
+bool Node::isMPSafe() const { return record_ && record_->mpSafe; }
 
 std::unique_ptr<DataBlock> Node::newDataBlock() const {
-  const TypeRecord& t = *MHostAccess::type(type_);
+  const TypeRecord& t = *detail::Access::type(type_);
   auto block = std::make_unique<Block>();
   block->type = &t;
   block->node = instance_;
@@ -280,8 +316,8 @@ std::unique_ptr<DataBlock> Node::newDataBlock() const {
 }
 
 void testing::setReportedElementCount(DataBlock& block, Attribute array, long count) {
-  Block* b = MHostAccess::block(block);
-  const AttributeDef* a = MHostAccess::def(array);
+  Block* b = detail::Access::block(block);
+  const AttributeDef* a = detail::Access::def(array);
   if (!a || !a->array || a->arraySlot < 0 || !b->holds(a)) return;
   b->arrays[a->arraySlot].reportedCount = count;
 }

@@ -1,14 +1,6 @@
-// The host's own records behind the opaque SDK handles.
+// The host's own records behind the opaque handles that OpenMaya's classes
+// carry across the boundary of hostCore.h.
 #pragma once
-
-#include <maya/MArrayDataHandle.h>
-#include <maya/MDataBlock.h>
-#include <maya/MDataHandle.h>
-#include <maya/MFnAttribute.h>
-#include <maya/MFnPlugin.h>
-#include <maya/MObject.h>
-#include <maya/MPlug.h>
-#include <maya/MPxNode.h>
 
 #include <atomic>
 #include <cstddef>
@@ -19,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "hostCore.h"
 #include "mayahost/host.h"
 
 namespace mayahost::detail {
@@ -49,14 +42,16 @@ struct AttributeDef {
   std::vector<int> dirties;                 // dirty marks to set when this value is set
 };
 
+// The kinds as hostCore.h numbers them.
+int kindCode(AttributeKind kind);
+
 struct PluginRecord;
 
 struct TypeRecord {
   std::string name;
   unsigned id = 0;
-  MCreatorFunction creator = nullptr;
-  MInitializeFunction initializer = nullptr;
-  MPxNode::Type kind = MPxNode::kDependNode;
+  void* (*creator)() = nullptr;
+  int kind = kDependNode;
   std::optional<std::string> classification;
   PluginRecord* plugin = nullptr;
 
@@ -81,14 +76,18 @@ struct PluginRecord {
   std::string apiVersion;
   std::string vendor, version, requiredApiVersion;
   bool initializing = false;
-  MStatus::MStatusCode initializeStatus = MStatus::kSuccess;
-  MStatus::MStatusCode uninitializeStatus = MStatus::kSuccess;
-  MObject object;
+  Status::Code initializeStatus = Status::kSuccess;
+  Status::Code uninitializeStatus = Status::kSuccess;
+};
+
+// What the host knows of one node, made by MPxNode's constructor.
+struct NodeRecord {
+  std::atomic<bool> mpSafe{false};
 };
 
 struct Block {
   const TypeRecord* type = nullptr;
-  MPxNode* node = nullptr;
+  void* node = nullptr;  // the plug-in's MPxNode
   std::vector<std::uint64_t> values;
   struct ArrayStore {
     std::vector<std::uint64_t> bytes;
@@ -112,71 +111,13 @@ bool attributeCallFails(const std::string& name);
 std::vector<std::shared_ptr<TypeRecord>>& types();  // under registryMutex
 void finishLayout(TypeRecord& type);
 
-}  // namespace mayahost::detail
-
-// The one door from the host's code into the SDK classes' private parts.
-class MHostAccess {
- public:
-  using AttributeDef = mayahost::detail::AttributeDef;
-  static AttributeDef* def(const MObject& o) { return static_cast<AttributeDef*>(o.object_); }
-  static void* raw(const MObject& o) { return o.object_; }
-  static MObject object(void* p) {
-    MObject o;
-    o.object_ = p;
-    return o;
-  }
-  static AttributeDef*& current(MFnAttribute& fn) {
-    return reinterpret_cast<AttributeDef*&>(fn.attribute_);
-  }
-  static const AttributeDef* current(const MFnAttribute& fn) {
-    return static_cast<const AttributeDef*>(fn.attribute_);
-  }
-  static MPlug plug(const AttributeDef* a) {
-    MPlug p;
-    p.attribute_ = const_cast<AttributeDef*>(a);
-    return p;
-  }
-  static const AttributeDef* def(const MPlug& p) {
-    return static_cast<AttributeDef*>(p.attribute_);
-  }
-  static MDataBlock dataBlock(mayahost::detail::Block* b) { return MDataBlock(b); }
-  static mayahost::detail::Block* block(const MDataBlock& b) {
-    return static_cast<mayahost::detail::Block*>(b.block_);
-  }
-  static MDataHandle handle(const AttributeDef* a, void* data, mayahost::detail::Block* b) {
-    MDataHandle h;
-    h.attribute_ = a;
-    h.data_ = data;
-    h.block_ = b;
-    return h;
-  }
-  static const AttributeDef* def(const MDataHandle& h) {
-    return static_cast<const AttributeDef*>(h.attribute_);
-  }
-  static void* data(const MDataHandle& h) { return h.data_; }
-  static mayahost::detail::Block* block(const MDataHandle& h) {
-    return static_cast<mayahost::detail::Block*>(h.block_);
-  }
-  static MArrayDataHandle arrayHandle(const AttributeDef* a, mayahost::detail::Block* b,
-                                      unsigned char* elements, unsigned stride, unsigned count,
-                                      unsigned reported) {
-    MArrayDataHandle h;
-    h.attribute_ = a;
-    h.block_ = b;
-    h.elements_ = elements;
-    h.stride_ = stride;
-    h.count_ = count;
-    h.reportedCount_ = reported;
-    return h;
-  }
-  static bool& mpSafe(MPxNode& n) { return n.mpSafe_; }
-  static const AttributeDef* def(const mayahost::Attribute& a) { return a.def_; }
-  static mayahost::Attribute attribute(const AttributeDef* d) { return mayahost::Attribute(d); }
-  static std::shared_ptr<mayahost::detail::TypeRecord>& type(mayahost::NodeType& t) {
-    return t.type_;
-  }
-  static const std::shared_ptr<mayahost::detail::TypeRecord>& type(const mayahost::NodeType& t) {
-    return t.type_;
-  }
-  static mayahost::detail::Block* block(mayahost::DataBlock& b) { return b.block_.get(); }
+// The one door into the driver API's private parts.
+struct Access {
+  static const AttributeDef* def(const Attribute& a) { return a.def_; }
+  static Attribute attribute(const AttributeDef* d) { return Attribute(d); }
+  static std::shared_ptr<TypeRecord>& type(NodeType& t) { return t.type_; }
+  static const std::shared_ptr<TypeRecord>& type(const NodeType& t) { return t.type_; }
+  static Block* block(DataBlock& b) { return b.block_.get(); }
 };
+
+}  // namespace mayahost::detail
