@@ -10,7 +10,7 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
-_ACRTIMP FILE *__cdecl __iob_func(void);
+_ACRTIMP FILE* __cdecl __iob_func(void);
 #ifdef __cplusplus
 }
 #endif

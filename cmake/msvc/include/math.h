@@ -84,15 +84,15 @@ MATTORA_LONG_DOUBLE_2(remainder)
 #undef MATTORA_LONG_DOUBLE_1
 #undef MATTORA_LONG_DOUBLE_2
 
-static inline long double frexpl(long double x, int *e) { return frexp((double)x, e); }
+static inline long double frexpl(long double x, int* e) { return frexp((double)x, e); }
 static inline int ilogbl(long double x) { return ilogb((double)x); }
 static inline long double ldexpl(long double x, int e) { return ldexp((double)x, e); }
 static inline long double scalbnl(long double x, int e) { return scalbn((double)x, e); }
 static inline long double scalblnl(long double x, long e) { return scalbln((double)x, e); }
-static inline long double remquol(long double x, long double y, int *q) {
+static inline long double remquol(long double x, long double y, int* q) {
   return remquo((double)x, (double)y, q);
 }
-static inline long double modfl(long double x, long double *whole) {
+static inline long double modfl(long double x, long double* whole) {
   double w;
   double fraction = modf((double)x, &w);
   *whole = w;

@@ -16,7 +16,7 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
-int __cdecl atexit(void(__cdecl *)(void));
+int __cdecl atexit(void(__cdecl*)(void));
 #ifdef __cplusplus
 }
 #endif

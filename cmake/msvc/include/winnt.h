@@ -29,16 +29,16 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
-__int64 _InterlockedAnd64(__int64 volatile *, __int64);
-void *_InterlockedCompareExchangePointer(void *volatile *, void *, void *);
-__int64 _InterlockedDecrement64(__int64 volatile *);
-__int64 _InterlockedExchangeAdd64(__int64 volatile *, __int64);
-void *_InterlockedExchangePointer(void *volatile *, void *);
-__int64 _InterlockedIncrement64(__int64 volatile *);
-__int64 _InterlockedOr64(__int64 volatile *, __int64);
-__int64 _InterlockedXor64(__int64 volatile *, __int64);
+__int64 _InterlockedAnd64(__int64 volatile*, __int64);
+void* _InterlockedCompareExchangePointer(void* volatile*, void*, void*);
+__int64 _InterlockedDecrement64(__int64 volatile*);
+__int64 _InterlockedExchangeAdd64(__int64 volatile*, __int64);
+void* _InterlockedExchangePointer(void* volatile*, void*);
+__int64 _InterlockedIncrement64(__int64 volatile*);
+__int64 _InterlockedOr64(__int64 volatile*, __int64);
+__int64 _InterlockedXor64(__int64 volatile*, __int64);
 #ifdef _WIN64
-unsigned char _InterlockedCompareExchange128(__int64 volatile *, __int64, __int64, __int64 *);
+unsigned char _InterlockedCompareExchange128(__int64 volatile*, __int64, __int64, __int64*);
 #endif
 #ifdef __cplusplus
 }

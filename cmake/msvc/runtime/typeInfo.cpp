@@ -18,7 +18,8 @@ void* __thiscall destroyTypeInfo(void* self, unsigned) { return self; }
 }  // namespace
 
 extern "C" const void* const typeInfoVirtualTable[] __asm__("??_7type_info@@6B@");
-extern "C" const void* const typeInfoVirtualTable[] = {reinterpret_cast<const void*>(&destroyTypeInfo)};
+extern "C" const void* const typeInfoVirtualTable[] = {
+    reinterpret_cast<const void*>(&destroyTypeInfo)};
 
 namespace std {
 
