@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "mayahost/host.h"
+#include "support/besideExecutable.h"
 
 #include <cmath>
 #include <cstddef>
@@ -412,14 +413,7 @@ TEST_F(ShaderLibrary, ResolvedStubsForwardToTheRenderer) {
 
 // Maya loads a plug-in by its full path, found on its plug-in path; the
 // build puts the plug-ins beside this program.
-std::string besideProgram(const char* file) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string program(path, length);
-  return program.substr(0, program.find_last_of("\\/") + 1) + file;
-}
-
-std::string pluginPath() { return besideProgram("mattora.mll"); }
+std::string pluginPath() { return testsupport::besideExecutable("mattora.mll"); }
 
 // The section of a loaded image that holds an address.
 const IMAGE_SECTION_HEADER* sectionOf(HMODULE module, const void* address) {
@@ -568,7 +562,7 @@ TEST(MayaPlugin, RefusesPluginsItCannotResolve) {
     std::ifstream in(pluginPath(), std::ios::binary);
     std::vector<char> head(1024);
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    std::ofstream(besideProgram("truncated.mll"), std::ios::binary)
+    std::ofstream(testsupport::besideExecutable("truncated.mll"), std::ios::binary)
         .write(head.data(), static_cast<std::streamsize>(head.size()));
   }
   const struct {
@@ -585,7 +579,7 @@ TEST(MayaPlugin, RefusesPluginsItCannotResolve) {
   };
   for (const auto& c : cases) {
     std::string error;
-    EXPECT_FALSE(mayahost::Plugin::load(besideProgram(c.file), &error)) << c.file;
+    EXPECT_FALSE(mayahost::Plugin::load(testsupport::besideExecutable(c.file), &error)) << c.file;
     EXPECT_NE(error.find(c.file), std::string::npos) << error;
     EXPECT_NE(error.find(c.cause), std::string::npos) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;
@@ -609,7 +603,7 @@ TEST(MayaPlugin, RefusesNodesItCannotTrust) {
   };
   for (const auto& c : cases) {
     std::string error;
-    auto plugin = mayahost::Plugin::load(besideProgram(c.file), &error);
+    auto plugin = mayahost::Plugin::load(testsupport::besideExecutable(c.file), &error);
     ASSERT_TRUE(plugin) << error;
     const std::optional<mayahost::NodeType> type = mayahost::findType("badPluginNode");
     ASSERT_TRUE(type) << c.file;

@@ -72,8 +72,7 @@ bool isFreeChild(const void* o, AttributeKind kind) {
   return d && d->kind == kind && !d->parent && !d->added;
 }
 
-template <std::size_t N>
-bool distinct(const void* const (&children)[N], std::initializer_list<std::pair<int, int>> pairs) {
+bool distinct(const void* const* children, std::initializer_list<std::pair<int, int>> pairs) {
   for (auto [a, b] : pairs)
     if (children[a] == children[b]) return false;
   return true;
@@ -156,12 +155,12 @@ void* mayahost_compound_create(const char* name, const char* shortName,
                                const void* const children[3], int* status) {
   if (failing(name)) return fail(Status::kFailure, status);
   // Only three-float compounds have a caller; their value is one MFloatVector.
-  const void* const c[3] = {children[0], children[1], children[2]};
-  for (const void* child : c)
-    if (!isFreeChild(child, AttributeKind::Float)) return fail(Status::kInvalidParameter, status);
-  if (!distinct(c, {{0, 1}, {1, 2}, {0, 2}})) return fail(Status::kInvalidParameter, status);
+  for (int i = 0; i < 3; ++i)
+    if (!isFreeChild(children[i], AttributeKind::Float))
+      return fail(Status::kInvalidParameter, status);
+  if (!distinct(children, {{0, 1}, {1, 2}, {0, 2}})) return fail(Status::kInvalidParameter, status);
   AttributeDef* d = newAttribute(name, shortName, AttributeKind::Compound);
-  adopt(d, c, 3);
+  adopt(d, children, 3);
   return created(d, status);
 }
 
@@ -176,8 +175,7 @@ void* mayahost_address_create(const char* name, const char* shortName, void* def
 void* mayahost_lightdata_create(const char* name, const char* shortName,
                                 const void* const children[8], int* status) {
   if (failing(name)) return fail(Status::kFailure, status);
-  const void* const c[8] = {children[0], children[1], children[2], children[3],
-                            children[4], children[5], children[6], children[7]};
+  const void* const* c = children;  // each child's kind, in the published order
   const bool valid =
       isFreeChild(c[0], AttributeKind::Compound) && isFreeChild(c[1], AttributeKind::Compound) &&
       isFreeChild(c[2], AttributeKind::Boolean) && isFreeChild(c[3], AttributeKind::Boolean) &&

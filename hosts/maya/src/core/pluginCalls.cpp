@@ -228,24 +228,20 @@ Status::Code callEntry(void* entry, PluginRecord* record) {
 std::string checkNode(void* library, void* node, const TypeRecord& type) {
   void* const* table = *static_cast<void* const* const*>(node);
   HMODULE plugin = static_cast<HMODULE>(library);
-  int slot = 0;
-  int typeSlot = -1, abstractSlot = -1;
+  int slots = 0;
   for (const Slot& s : kSlots) {
     if (s.from850 && !k850) continue;
-    const int at = slot++;
-    const std::string function = name(s);
-    if (function.find("?type@") == 0) typeSlot = at;
-    if (function.find("?isAbstractClass@") == 0) abstractSlot = at;
+    const int at = slots++;
     // The plug-in's own functions: its destructor and its overrides.
     if (inImage(plugin, table[at])) continue;
     if (at == 0 || through(table[at]) != find(gFunctions.openMaya, name(s)))
-      return "slot " + std::to_string(at) + " of its node's virtual table is not " + function +
+      return "slot " + std::to_string(at) + " of its node's virtual table is not " + name(s) +
              " (built against another API version's MPxNode?)";
   }
-  const int kind = reinterpret_cast<TypeQuery>(table[typeSlot])(node);
+  // type() and isAbstractClass() are the table's last two slots.
+  const int kind = reinterpret_cast<TypeQuery>(table[slots - 2])(node);
   if (kind != type.kind) return "its type() is not the kind it was registered as";
-  if (reinterpret_cast<BoolQuery>(table[abstractSlot])(node))
-    return "it says it is an abstract class";
+  if (reinterpret_cast<BoolQuery>(table[slots - 1])(node)) return "it says it is an abstract class";
   return {};
 }
 

@@ -10,7 +10,9 @@
 namespace mayahost::detail {
 
 namespace {
-TypeRecord* gRegistering = nullptr;
+// The type whose initialiser runs, from mayahost_register_begin to
+// mayahost_register_end, with the registry locked by the registering thread.
+std::shared_ptr<TypeRecord> gPending;
 std::vector<std::string> gFailingAttributes;  // under registryMutex
 std::mutex gCommandMutex;
 std::vector<Command> gCommands;
@@ -96,7 +98,7 @@ std::recursive_mutex& registryMutex() {
   return m;
 }
 
-TypeRecord* registeringType() { return gRegistering; }
+TypeRecord* registeringType() { return gPending.get(); }
 
 bool attributeCallFails(const std::string& name) {
   std::lock_guard<std::recursive_mutex> lock(registryMutex());
@@ -156,17 +158,11 @@ using mayahost::detail::PluginRecord;
 using mayahost::detail::registryMutex;
 using mayahost::detail::TypeRecord;
 
-namespace {
-// The type whose initialiser runs, kept from mayahost_register_begin to
-// mayahost_register_end with the registry locked by the registering thread.
-std::shared_ptr<TypeRecord> gPending;
-}  // namespace
-
 extern "C" {
 
 int mayahost_add_attribute(const void* attribute) {
   std::lock_guard<std::recursive_mutex> lock(registryMutex());
-  TypeRecord* type = mayahost::detail::gRegistering;
+  TypeRecord* type = mayahost::detail::registeringType();
   auto* a = static_cast<AttributeDef*>(const_cast<void*>(attribute));
   if (!type || !a || a->parent || a->added) return Status::kInvalidParameter;
   a->added = true;
@@ -176,7 +172,7 @@ int mayahost_add_attribute(const void* attribute) {
 
 int mayahost_attribute_affects(const void* whenChanges, const void* isAffected) {
   std::lock_guard<std::recursive_mutex> lock(registryMutex());
-  TypeRecord* type = mayahost::detail::gRegistering;
+  TypeRecord* type = mayahost::detail::registeringType();
   auto* in = static_cast<AttributeDef*>(const_cast<void*>(whenChanges));
   auto* out = static_cast<AttributeDef*>(const_cast<void*>(isAffected));
   if (!type || !in || !out) return Status::kInvalidParameter;
@@ -207,7 +203,7 @@ int mayahost_register_begin(void* plugin, const char* typeName, unsigned int typ
     registryMutex().unlock();
     return code;
   };
-  if (!plugin || !creator || !typeName || !*typeName || gPending)
+  if (!plugin || !creator || !typeName || !*typeName || mayahost::detail::gPending)
     return refuse(Status::kInvalidParameter);
   for (const auto& t : mayahost::detail::types())
     if (t->id == typeId || t->name == typeName) return refuse(Status::kFailure);
@@ -219,19 +215,16 @@ int mayahost_register_begin(void* plugin, const char* typeName, unsigned int typ
   record->kind = nodeKind;
   if (classification) record->classification = classification;
   record->plugin = static_cast<PluginRecord*>(plugin);
-  mayahost::detail::gRegistering = record.get();
-  gPending = std::move(record);
+  mayahost::detail::gPending = std::move(record);
   return Status::kSuccess;  // the registry stays locked until the end
 }
 
 int mayahost_register_end(int initializerStatus) {
-  std::shared_ptr<TypeRecord> record = std::move(gPending);
-  gPending.reset();
-  mayahost::detail::gRegistering = nullptr;
+  const std::shared_ptr<TypeRecord> record = std::move(mayahost::detail::gPending);
   int result = initializerStatus;
   if (record && initializerStatus == Status::kSuccess) {
     mayahost::detail::finishLayout(*record);
-    mayahost::detail::types().push_back(std::move(record));
+    mayahost::detail::types().push_back(record);
   }
   registryMutex().unlock();
   return result;

@@ -13,10 +13,6 @@
 
 namespace {
 
-void report(int code, MStatus* status) {
-  if (status) *status = MHostAccess::status(code);
-}
-
 template <typename T>
 T& valueAs(const MDataHandle& h, int kind) {
   const mayahost_handle record = MHostAccess::handle(h);
@@ -26,14 +22,14 @@ T& valueAs(const MDataHandle& h, int kind) {
 
 MDataHandle valueHandle(void* block, const void* attribute, MStatus* status) {
   mayahost_handle record;
-  report(mayahost_block_value(block, attribute, &record), status);
+  MHostAccess::report(mayahost_block_value(block, attribute, &record), status);
   return MHostAccess::handle(record);
 }
 
 MArrayDataHandle arrayHandle(void* block, const void* attribute, MStatus* status) {
   mayahost_array record;
   const int code = mayahost_block_array(block, attribute, &record);
-  report(code, status);
+  MHostAccess::report(code, status);
   return MHostAccess::array(record, code == MStatus::kSuccess);
 }
 
@@ -53,7 +49,7 @@ bool MPlug::operator==(const MObject& attribute) const {
 bool MPlug::operator!=(const MObject& attribute) const { return !(*this == attribute); }
 
 MObject MPlug::attribute(MStatus* status) const {
-  report(ptr ? MStatus::kSuccess : MStatus::kInvalidParameter, status);
+  MHostAccess::report(ptr ? MStatus::kSuccess : MStatus::kInvalidParameter, status);
   return MHostAccess::attributeObject(const_cast<void*>(ptr));
 }
 
@@ -104,14 +100,14 @@ MArrayDataHandle::MArrayDataHandle(const MDataHandle& handle, MStatus* status) {
   const mayahost_handle from = MHostAccess::handle(handle);
   mayahost_array record;
   const int code = mayahost_handle_array(&from, &record);
-  report(code, status);
+  MHostAccess::report(code, status);
   MHostAccess::setArray(*this, record, code == MStatus::kSuccess);
 }
 
 MDataHandle MArrayDataHandle::inputValue(MStatus* status) {
   const mayahost_array record = MHostAccess::array(*this);
   mayahost_handle value;
-  report(mayahost_array_element(&record, &value), status);
+  MHostAccess::report(mayahost_array_element(&record, &value), status);
   return MHostAccess::handle(value);
 }
 
@@ -124,13 +120,14 @@ MStatus MArrayDataHandle::next() {
 }
 
 unsigned int MArrayDataHandle::elementCount(MStatus* status) {
-  report(f_valid ? MStatus::kSuccess : MStatus::kInvalidParameter, status);
+  MHostAccess::report(f_valid ? MStatus::kSuccess : MStatus::kInvalidParameter, status);
   return f_valid ? MHostAccess::array(*this).reported : 0;
 }
 
 unsigned int MArrayDataHandle::elementIndex(MStatus* status) {
   const mayahost_array record = MHostAccess::array(*this);
-  report(f_valid && record.index < record.count ? MStatus::kSuccess : MStatus::kFailure, status);
+  MHostAccess::report(
+      f_valid && record.index < record.count ? MStatus::kSuccess : MStatus::kFailure, status);
   return record.index;
 }
 

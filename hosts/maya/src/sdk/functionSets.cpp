@@ -12,17 +12,13 @@
 
 namespace {
 
-void report(int code, MStatus* status) {
-  if (status) *status = MHostAccess::status(code);
-}
-
 MStatus setFlag(const MFnBase& fn, int flag, bool state) {
   return MHostAccess::status(mayahost_attribute_set_flag(MHostAccess::current(fn), flag, state));
 }
 
 bool flag(const MFnBase& fn, int which, MStatus* status) {
   int state = 0;
-  report(mayahost_attribute_flag(MHostAccess::current(fn), which, &state), status);
+  MHostAccess::report(mayahost_attribute_flag(MHostAccess::current(fn), which, &state), status);
   return state != 0;
 }
 
@@ -45,7 +41,7 @@ void attach(MFnBase& fn, const MObject& object, bool fits, MStatus* status) {
   void* attribute = MHostAccess::attribute(object);
   const bool ok = attribute && fits;
   MHostAccess::setCurrent(fn, ok ? attribute : nullptr);
-  report(ok ? MStatus::kSuccess : MStatus::kInvalidParameter, status);
+  MHostAccess::report(ok ? MStatus::kSuccess : MStatus::kInvalidParameter, status);
 }
 
 bool isKind(const MObject& object, int kind) {
@@ -62,7 +58,7 @@ bool isNumeric(const MObject& object) {
 
 MObject created(MFnBase& fn, void* attribute, int code, MStatus* status) {
   MHostAccess::setCurrent(fn, attribute);
-  report(code, status);
+  MHostAccess::report(code, status);
   return MHostAccess::attributeObject(attribute);
 }
 
@@ -73,7 +69,7 @@ MFnBase::~MFnBase() = default;
 MFn::Type MFnBase::type() const { return MFn::kBase; }
 bool MFnBase::hasObj(MFn::Type type) const { return type == MFn::kBase; }
 MObject MFnBase::object(MStatus* status) const {
-  report(f_ptr ? MStatus::kSuccess : MStatus::kInvalidParameter, status);
+  MHostAccess::report(f_ptr ? MStatus::kSuccess : MStatus::kInvalidParameter, status);
   return MHostAccess::attributeObject(f_ptr);
 }
 MStatus MFnBase::setObject(MObject& object) {

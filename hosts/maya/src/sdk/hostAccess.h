@@ -8,7 +8,6 @@
 #include <maya/MFnBase.h>
 #include <maya/MObject.h>
 #include <maya/MPlug.h>
-#include <maya/MPxNode.h>
 #include <maya/MStatus.h>
 #include <maya/MString.h>
 
@@ -64,14 +63,15 @@ class MHostAccess {
     return out;
   }
 
-  static void* block(const MDataBlock& b) { return b.data; }
   static MDataBlock dataBlock(void* block) { return MDataBlock(block); }
 
   static void* current(const MFnBase& fn) { return fn.f_ptr; }
   static void setCurrent(MFnBase& fn, void* target) { fn.f_ptr = static_cast<MPtrBase*>(target); }
 
-  static void* record(const MPxNode& node) { return node.instance; }
-
   static MStatus status(int code) { return MStatus(static_cast<MStatus::MStatusCode>(code)); }
+  // Fills a caller's optional ReturnStatus.
+  static void report(int code, MStatus* status) {
+    if (status) *status = MHostAccess::status(code);
+  }
   static int code(const MStatus& s) { return s.statusCode_; }
 };

@@ -10,12 +10,6 @@
 
 #include "hostAccess.h"
 
-namespace {
-void report(int code, MStatus* status) {
-  if (status) *status = MHostAccess::status(code);
-}
-}  // namespace
-
 MFnPlugin::MFnPlugin() = default;
 
 MFnPlugin::MFnPlugin(MObject& object, const char* vendor, const char* version,
@@ -24,7 +18,7 @@ MFnPlugin::MFnPlugin(MObject& object, const char* vendor, const char* version,
   const int code = plugin ? mayahost_plugin_identify(plugin, vendor, version, requiredApiVersion)
                           : MStatus::kInvalidParameter;
   MHostAccess::setCurrent(*this, code == MStatus::kSuccess ? plugin : nullptr);
-  report(code, status);
+  MHostAccess::report(code, status);
 }
 
 MFnPlugin::~MFnPlugin() = default;

@@ -1,6 +1,6 @@
 // Plug-ins the stand-in host must refuse, each with one fault (on Windows
 // built in the Microsoft ABI like the real one):
-//   MISSING_IMPORT  imports a function OpenMaya.dll does not export (Windows)
+//   MISSING_IMPORT  imports a function no library provides
 //   OTHER_API       records another API version in MApiVersion
 //   SCRAMBLED_NODE  loads, but its node's virtual table has two slots swapped
 //                   (Windows, where the host reads the table slot by slot)
@@ -21,11 +21,17 @@
 #endif
 
 #if defined(OTHER_API)
-extern "C" BAD_PLUGIN_EXPORT char MApiVersion[] = OTHER_API;
+extern "C" {
+BAD_PLUGIN_EXPORT char MApiVersion[] = OTHER_API;
+}
 #endif
 
 #if defined(MISSING_IMPORT)
+#if defined(_WIN32)
 extern "C" __declspec(dllimport) int mattoraTestMissingImport(void);
+#else
+extern "C" int mattoraTestMissingImport(void);
+#endif
 extern "C" BAD_PLUGIN_EXPORT int callsTheMissingImport(void) { return mattoraTestMissingImport(); }
 #endif
 
