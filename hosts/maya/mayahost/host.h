@@ -34,19 +34,24 @@ struct NodeRecord;
 struct Access;
 }  // namespace detail
 
-// Status codes as the SDK's MStatus numbers them.
+// Status codes as the SDK's MStatus numbers them, in its order from
+// kSuccess (0); OpenMaya holds each to MStatus's at compile time.
+// clang-format off
+#define MAYAHOST_STATUS_CODES(code) \
+  code(kSuccess)                    \
+  code(kFailure)                    \
+  code(kInsufficientMemory)         \
+  code(kInvalidParameter)           \
+  code(kLicenseFailure)             \
+  code(kUnknownParameter)           \
+  code(kNotImplemented)             \
+  code(kNotFound)                   \
+  code(kEndOfFile)
+// clang-format on
 struct Status {
-  enum Code {
-    kSuccess = 0,
-    kFailure,
-    kInsufficientMemory,
-    kInvalidParameter,
-    kLicenseFailure,
-    kUnknownParameter,
-    kNotImplemented,
-    kNotFound,
-    kEndOfFile
-  };
+#define MAYAHOST_ENUMERATOR(code) code,
+  enum Code { MAYAHOST_STATUS_CODES(MAYAHOST_ENUMERATOR) };
+#undef MAYAHOST_ENUMERATOR
 };
 
 // MPxNode::kDependNode, the kind of node a plug-in registers here.

@@ -246,7 +246,8 @@ Status::Code DataBlock::request(Attribute plug) {
 
 Status::Code DataBlock::compute(Attribute plug) {
   if (!block_->holds(plug.def_)) return Status::kInvalidParameter;
-  return detail::plugin::compute(block_->node, plug.def_, block_.get());
+  return static_cast<Status::Code>(
+      detail::plugin::calls().compute(block_->node, plug.def_, block_.get()));
 }
 
 bool DataBlock::isDirty(Attribute a) const {
@@ -284,16 +285,14 @@ std::unique_ptr<Node> Node::create(const NodeType& type, std::string* error) {
   std::unique_ptr<Node> node(new Node());
   node->type_ = type;
   node->instance_ = made;
-  // MPxNode's constructor made the host's record of the node, in the pointer
-  // that follows the virtual table pointer.
-  node->record_ = *reinterpret_cast<detail::NodeRecord**>(static_cast<char*>(made) + sizeof(void*));
+  node->record_ = static_cast<detail::NodeRecord*>(detail::plugin::calls().nodeRecord(made));
   ++record->liveNodes;
-  detail::plugin::postConstructor(made);
+  detail::plugin::calls().postConstructor(made);
   return node;
 }
 
 Node::~Node() {
-  detail::plugin::destroy(instance_);
+  detail::plugin::calls().destroy(instance_);
   --detail::Access::type(type_)->liveNodes;
 }
 

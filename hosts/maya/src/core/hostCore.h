@@ -129,6 +129,28 @@ MAYAHOST_CORE_API int mayahost_handle_child(const mayahost_handle* handle, const
 MAYAHOST_CORE_API void* mayahost_scratch(void* block);
 MAYAHOST_CORE_API void mayahost_handle_set_clean(const mayahost_handle* handle);
 
+// The host's calls into a plug-in's own code, made by OpenMaya (see
+// src/sdk/pluginCalls.cpp) in the plug-in's ABI. Statuses and kinds are
+// MStatus and MPxNode::Type numbers, booleans 0 or 1.
+typedef struct mayahost_calls {
+  // initializePlugin or uninitializePlugin, given the plug-in's object.
+  int (*entry)(void* entryPoint, void* plugin);
+  // The record that MPxNode's constructor made with mayahost_node_constructed.
+  void* (*nodeRecord)(const void* node);
+  void (*postConstructor)(void* node);
+  int (*compute)(void* node, const void* plug, void* block);
+  int (*type)(const void* node);
+  int (*isAbstractClass)(const void* node);
+  // delete: the node's virtual destructor, then the plug-in's operator delete.
+  void (*destroy)(void* node);
+} mayahost_calls;
+
+// Exported by OpenMaya. On Windows the host's records are built apart from
+// OpenMaya.dll, which links them, so the host finds this there by name.
+#if !defined(_WIN32)
+MAYAHOST_CORE_API const mayahost_calls* mayahost_plugin_calls(void);
+#endif
+
 #ifdef __cplusplus
 }
 #endif

@@ -216,7 +216,8 @@ std::unique_ptr<Plugin> Plugin::load(const std::string& path, std::string* error
   record.library = library;
   record.apiVersion = version;
   record.initializing = true;
-  record.initializeStatus = detail::plugin::callEntry(initialize, &record);
+  record.initializeStatus =
+      static_cast<Status::Code>(detail::plugin::calls().entry(initialize, &record));
   record.initializing = false;
   return plugin;
 }
@@ -234,8 +235,8 @@ bool Plugin::unload(std::string* error) {
     if (detail::Access::type(t)->liveNodes.load() > 0)
       return fail(error, "cannot unload plug-in \"" + path() + "\": nodes of type \"" + t.name() +
                              "\" still exist");
-  record_->uninitializeStatus =
-      detail::plugin::callEntry(findSymbol(record_->library, "uninitializePlugin"), record_.get());
+  record_->uninitializeStatus = static_cast<Status::Code>(detail::plugin::calls().entry(
+      findSymbol(record_->library, "uninitializePlugin"), record_.get()));
   {
     // Types the plug-in left registered would point into unloaded code.
     std::lock_guard<std::recursive_mutex> registry(detail::registryMutex());
