@@ -67,9 +67,6 @@ MAYAHOST_API long liveObjects();
 
 enum class AttributeKind { Float, Boolean, Compound, Address, LightData };
 
-// Which setDefault overload (or light-data default) an attribute received last.
-enum class DefaultCall { None, Bool, Int, Float, Double, Float3, Double3, LightData };
-
 class Attribute;
 
 struct AttributeInfo {
@@ -82,7 +79,6 @@ struct AttributeInfo {
   // (3), ambient, diffuse, specular, shadow fraction, pre-shadow intensity.
   std::vector<double> defaults;
   const void* defaultAddress = nullptr;  // Address attributes and light data
-  DefaultCall lastDefaultCall = DefaultCall::None;
   std::optional<double> min, max, softMin, softMax;
   std::vector<Attribute> children;
   std::vector<Attribute> affects;  // outputs named by attributeAffects, in call order

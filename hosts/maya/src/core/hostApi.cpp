@@ -21,21 +21,7 @@ using detail::AttributeDef;
 using detail::Block;
 using detail::TypeRecord;
 
-const char* kindName(AttributeKind kind) {
-  switch (kind) {
-    case AttributeKind::Float:
-      return "float";
-    case AttributeKind::Boolean:
-      return "bool";
-    case AttributeKind::Compound:
-      return "float3";
-    case AttributeKind::Address:
-      return "addr";
-    case AttributeKind::LightData:
-      return "lightData";
-  }
-  return "?";
-}
+const char* kindName(AttributeKind kind) { return detail::kindRecord(kind).name; }
 
 namespace {
 
@@ -111,7 +97,6 @@ AttributeInfo Attribute::info() const {
   appendDefaults(&a, info.defaults);
   if (a.kind == AttributeKind::Address) info.defaultAddress = a.defaultAddress;
   if (a.kind == AttributeKind::LightData) info.defaultAddress = a.children[7]->defaultAddress;
-  info.lastDefaultCall = a.lastDefaultCall;
   info.min = a.min;
   info.max = a.max;
   info.softMin = a.softMin;

@@ -48,16 +48,6 @@ enum {
   MAYAHOST_FLAG_CONNECTABLE
 };
 
-// Which setDefault overload was called; the host reports the last one.
-enum {
-  MAYAHOST_DEFAULT_BOOL = 1,
-  MAYAHOST_DEFAULT_INT,
-  MAYAHOST_DEFAULT_FLOAT,
-  MAYAHOST_DEFAULT_DOUBLE,
-  MAYAHOST_DEFAULT_FLOAT3,
-  MAYAHOST_DEFAULT_DOUBLE3
-};
-
 enum { MAYAHOST_LIMIT_MIN, MAYAHOST_LIMIT_MAX, MAYAHOST_LIMIT_SOFT_MIN, MAYAHOST_LIMIT_SOFT_MAX };
 
 // What an MDataHandle carries (16 bytes on 32-bit targets, 28 on 64-bit):
@@ -78,9 +68,10 @@ typedef struct mayahost_array {
   unsigned int reported;
 } mayahost_array;
 
-// Attribute initialisers.
-MAYAHOST_CORE_API void* mayahost_numeric_create(const char* name, const char* shortName,
-                                                int unitType, double defaultValue, int* status);
+// Attribute initialisers. A numeric attribute is of MAYAHOST_KIND_FLOAT or
+// MAYAHOST_KIND_BOOLEAN; any other kind is not implemented.
+MAYAHOST_CORE_API void* mayahost_numeric_create(const char* name, const char* shortName, int kind,
+                                                double defaultValue, int* status);
 MAYAHOST_CORE_API void* mayahost_compound_create(const char* name, const char* shortName,
                                                  const void* const children[3], int* status);
 MAYAHOST_CORE_API void* mayahost_address_create(const char* name, const char* shortName,
@@ -91,8 +82,8 @@ MAYAHOST_CORE_API int mayahost_attribute_kind(const void* attribute);
 MAYAHOST_CORE_API int mayahost_attribute_set_flag(void* attribute, int flag, int state);
 MAYAHOST_CORE_API int mayahost_attribute_flag(const void* attribute, int flag, int* state);
 // count is 1 or 3.
-MAYAHOST_CORE_API int mayahost_attribute_set_default(void* attribute, int call,
-                                                     const double* values, int count);
+MAYAHOST_CORE_API int mayahost_attribute_set_default(void* attribute, const double* values,
+                                                     int count);
 MAYAHOST_CORE_API int mayahost_lightdata_set_default(void* attribute, const float values[8],
                                                      const int switches[3], void* blindData);
 MAYAHOST_CORE_API int mayahost_attribute_set_limit(void* attribute, int limit, double value);

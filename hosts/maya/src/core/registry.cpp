@@ -19,40 +19,14 @@ std::vector<Command> gCommands;
 
 std::size_t alignUp(std::size_t n, std::size_t a) { return (n + a - 1) / a * a; }
 
-std::size_t alignmentOf(const AttributeDef* a) {
-  switch (a->kind) {
-    case AttributeKind::Float:
-    case AttributeKind::Compound:
-      return alignof(float);
-    case AttributeKind::Boolean:
-      return alignof(bool);
-    case AttributeKind::Address:
-    case AttributeKind::LightData:
-      return alignof(void*);
-  }
-  return alignof(void*);
-}
-
 // Children follow one another, so a three-float compound is one MFloatVector.
 void place(AttributeDef* a, std::size_t& cursor, const AttributeDef* arrayRoot) {
-  cursor = alignUp(cursor, alignmentOf(a));
+  const KindRecord& kind = kindRecord(a->kind);
+  cursor = alignUp(cursor, kind.alignment);
   a->offset = cursor;
   a->arrayRoot = arrayRoot;
-  switch (a->kind) {
-    case AttributeKind::Float:
-      cursor += sizeof(float);
-      break;
-    case AttributeKind::Boolean:
-      cursor += sizeof(bool);
-      break;
-    case AttributeKind::Address:
-      cursor += sizeof(void*);
-      break;
-    case AttributeKind::Compound:
-    case AttributeKind::LightData:
-      for (AttributeDef* c : a->children) place(c, cursor, arrayRoot);
-      break;
-  }
+  cursor += kind.size;
+  for (AttributeDef* c : a->children) place(c, cursor, arrayRoot);
 }
 
 void writeDefaults(const AttributeDef* a, unsigned char* root) {
