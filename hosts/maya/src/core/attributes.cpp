@@ -22,11 +22,12 @@ AttributeDef* newAttribute(const char* name, const char* shortName, AttributeKin
   def->shortName = shortName ? shortName : "";
   def->kind = kind;
   AttributeDef* raw = def.get();
-  std::lock_guard<std::recursive_mutex> lock(mayahost::detail::registryMutex());
-  if (auto* type = mayahost::detail::registeringType())
+  if (auto* type = mayahost::detail::registeringType()) {
     type->owned.push_back(std::move(def));
-  else
+  } else {
+    std::lock_guard<std::mutex> lock(mayahost::detail::registryMutex());
     orphans().push_back(std::move(def));
+  }
   return raw;
 }
 

@@ -130,7 +130,7 @@ std::vector<std::pair<Attribute, Attribute>> NodeType::affects() const {
 }
 
 std::vector<NodeType> registeredTypes() {
-  std::lock_guard<std::recursive_mutex> lock(detail::registryMutex());
+  std::lock_guard<std::mutex> lock(detail::registryMutex());
   std::vector<NodeType> out;
   for (const auto& t : detail::types()) {
     NodeType type;

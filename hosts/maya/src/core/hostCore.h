@@ -92,8 +92,9 @@ MAYAHOST_CORE_API const char* mayahost_attribute_name(const void* attribute, int
 // Plug-ins and node types.
 MAYAHOST_CORE_API int mayahost_plugin_identify(void* plugin, const char* vendor,
                                                const char* version, const char* requiredApi);
-// Between begin and end the registering thread runs the type's initialiser;
-// end publishes the type when the initialiser succeeded.
+// Between begin and end the registering thread runs the type's initialiser,
+// whose attribute calls land on the type; end publishes the type when the
+// initialiser succeeded. No lock is held in between.
 MAYAHOST_CORE_API int mayahost_register_begin(void* plugin, const char* typeName,
                                               unsigned int typeId, void* (*creator)(void),
                                               int nodeKind, const char* classification);

@@ -128,8 +128,8 @@ struct Block {
 };
 
 // Registration state shared by the SDK calls that run inside initializers.
-std::recursive_mutex& registryMutex();
-TypeRecord* registeringType();
+std::mutex& registryMutex();
+TypeRecord* registeringType();  // on this thread, while an initialiser runs
 bool attributeCallFails(const std::string& name);
 std::vector<std::shared_ptr<TypeRecord>>& types();  // under registryMutex
 void finishLayout(TypeRecord& type);

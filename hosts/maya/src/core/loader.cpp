@@ -239,7 +239,7 @@ bool Plugin::unload(std::string* error) {
       findSymbol(record_->library, "uninitializePlugin"), record_.get()));
   {
     // Types the plug-in left registered would point into unloaded code.
-    std::lock_guard<std::recursive_mutex> registry(detail::registryMutex());
+    std::lock_guard<std::mutex> registry(detail::registryMutex());
     auto& all = detail::types();
     for (auto it = all.begin(); it != all.end();)
       it = (*it)->plugin == record_.get() ? all.erase(it) : it + 1;
