@@ -24,6 +24,8 @@ set(msabiTargets
 if(MATTORA_BUILD_TESTS)
   list(APPEND msabiTargets
     "msabi_missing_import MODULE msabi_missing_import.mll"
+    "msabi_missing_marked_import MODULE msabi_missing_marked_import.mll"
+    "msabi_marks_loading SHARED msabi_marks_loading.dll"
     "msabi_other_api MODULE msabi_other_api.mll"
     "msabi_scrambled_node MODULE msabi_scrambled_node.mll"
     "msabi_wrong_kind MODULE msabi_wrong_kind.mll"
