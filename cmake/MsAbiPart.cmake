@@ -50,12 +50,13 @@ ExternalProject_Add(msabi
     -DMATTORA_WERROR=${MATTORA_WERROR}
     -DMATTORA_BUILD_TESTS=${MATTORA_BUILD_TESTS}
     -DMATTORA_MAYA_API=${MATTORA_MAYA_API}
-    -DMATTORA_MAYAHOST_DEF=${CMAKE_BINARY_DIR}/hosts/maya/mayahost.def
+    -DMATTORA_LLVM_VERSION=${MATTORA_LLVM_VERSION}
+    -DMATTORA_MAYAHOST_DEF=${CMAKE_BINARY_DIR}/hosts/maya/mayahost_core.def
     -DMATTORA_WINDOWS_BIN=${msabiBin}
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${byproducts}
-  DEPENDS mayahost)
+  DEPENDS mayahost_core)
 
 foreach(entry ${msabiTargets})
   separate_arguments(entry)

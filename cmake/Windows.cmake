@@ -42,8 +42,10 @@ else()
 endif()
 
 # What reads the tables of the build's DLLs and programs (cmake/check-dll-tables,
-# cmake/wine-run).
-find_program(MATTORA_LLVM_READOBJ llvm-readobj REQUIRED)
+# cmake/wine-run): the Microsoft-ABI sub-build's LLVM.
+include(${CMAKE_CURRENT_LIST_DIR}/msvc/llvm.cmake)
+find_program(MATTORA_LLVM_READOBJ llvm-readobj PATHS ${MATTORA_LLVM_ROOT}/bin NO_DEFAULT_PATH
+             REQUIRED)
 
 # Both builds run their test programs under Wine (cmake/wine-run picks the
 # loader by each program's machine). A kernel built or booted without 32-bit
