@@ -11,6 +11,8 @@ namespace mayahost::detail {
 
 namespace {
 
+// The file's bytes, read with bounds checked throughout: a damaged or cut
+// file reads as less, never past its end.
 class Image {
  public:
   explicit Image(const std::string& path) {
@@ -105,11 +107,15 @@ std::optional<PeFile> PeFile::read(const std::string& path) {
   image.read(directories + IMAGE_DIRECTORY_ENTRY_EXPORT * sizeof exports, exports);
 
   std::size_t at;
-  if (imports.VirtualAddress != 0 && !image.fileOffset(imports.VirtualAddress, at))
+  if (imports.VirtualAddress != 0 && !image.fileOffset(imports.VirtualAddress, at)) {
     file.importsDamaged = true;
-  else if (imports.VirtualAddress != 0)
-    for (Import i; readImport(image, at, wide, i); at += sizeof(IMAGE_IMPORT_DESCRIPTOR), i = {})
-      file.imports.push_back(std::move(i));
+  } else if (imports.VirtualAddress != 0) {
+    for (;; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+      Import from;
+      if (!readImport(image, at, wide, from)) break;
+      file.imports.push_back(std::move(from));
+    }
+  }
 
   IMAGE_EXPORT_DIRECTORY e;
   if (exports.VirtualAddress != 0 && image.fileOffset(exports.VirtualAddress, at) &&
