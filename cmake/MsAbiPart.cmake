@@ -24,6 +24,8 @@ set(msabiTargets
 if(MATTORA_BUILD_TESTS)
   list(APPEND msabiTargets
     "msabi_missing_import MODULE msabi_missing_import.mll"
+    "msabi_missing_marked_import MODULE msabi_missing_marked_import.mll"
+    "msabi_marks_loading SHARED msabi_marks_loading.dll"
     "msabi_other_api MODULE msabi_other_api.mll"
     "msabi_scrambled_node MODULE msabi_scrambled_node.mll"
     "msabi_wrong_kind MODULE msabi_wrong_kind.mll"
@@ -48,12 +50,13 @@ ExternalProject_Add(msabi
     -DMATTORA_WERROR=${MATTORA_WERROR}
     -DMATTORA_BUILD_TESTS=${MATTORA_BUILD_TESTS}
     -DMATTORA_MAYA_API=${MATTORA_MAYA_API}
-    -DMATTORA_MAYAHOST_DEF=${CMAKE_BINARY_DIR}/hosts/maya/mayahost.def
+    -DMATTORA_LLVM_VERSION=${MATTORA_LLVM_VERSION}
+    -DMATTORA_MAYAHOST_DEF=${CMAKE_BINARY_DIR}/hosts/maya/mayahost_core.def
     -DMATTORA_WINDOWS_BIN=${msabiBin}
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${byproducts}
-  DEPENDS mayahost)
+  DEPENDS mayahost_core)
 
 foreach(entry ${msabiTargets})
   separate_arguments(entry)

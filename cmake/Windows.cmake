@@ -41,6 +41,12 @@ else()
   set(winePackage wine64)
 endif()
 
+# What reads the tables of the build's DLLs and programs (cmake/check-dll-tables,
+# cmake/wine-run): the Microsoft-ABI sub-build's LLVM.
+include(${CMAKE_CURRENT_LIST_DIR}/msvc/llvm.cmake)
+find_program(MATTORA_LLVM_READOBJ llvm-readobj PATHS ${MATTORA_LLVM_ROOT}/bin NO_DEFAULT_PATH
+             REQUIRED)
+
 # Both builds run their test programs under Wine (cmake/wine-run picks the
 # loader by each program's machine). A kernel built or booted without 32-bit
 # emulation refuses i386 programs, Wine's loader among them; a tiny i386
@@ -78,8 +84,8 @@ if(MATTORA_WINE_SKIPPED)
   file(WRITE ${CMAKE_BINARY_DIR}/wine-skipped "${MATTORA_WINE_SKIPPED}\n")
 else()
   file(REMOVE ${CMAKE_BINARY_DIR}/wine-skipped)
-  set(CMAKE_CROSSCOMPILING_EMULATOR
-      ${CMAKE_SOURCE_DIR}/cmake/wine-run --prefix ${CMAKE_BINARY_DIR}/wineprefix)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/cmake/wine-run
+      --readobj ${MATTORA_LLVM_READOBJ} --prefix ${CMAKE_BINARY_DIR}/wineprefix)
 endif()
 
 # Windows looks for a program's DLLs in the program's own folder first: every

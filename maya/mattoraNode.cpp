@@ -48,16 +48,38 @@ MObject mattora::aLightData;
 
 namespace {
 
+// The source line a status report names: the check's own.
+struct Site {
+  const char* file;
+  int line;
+};
+#define HERE (Site{__FILE__, __LINE__})
+
 // A failed light-data call is reported with the line of its check and the
 // initialiser carries on: registration must not fail over an attribute.
-void reportStatus(const MStatus& status, const char* file, int line) {
+void reportStatus(const MStatus& status, Site site) {
   if (status == MStatus::kSuccess) return;
-  std::fprintf(stderr, "\nAPI error detected in %s at line %d\n", file, line);
+  std::fprintf(stderr, "\nAPI error detected in %s at line %d\n", site.file, site.line);
   std::fflush(stderr);
   status.perror("");
 }
 
-#define CHECK_STATUS(status) reportStatus((status), __FILE__, __LINE__)
+#define CHECK_STATUS(status) reportStatus((status), HERE)
+
+// The calls that follow the creation of each child of the light data, which
+// the renderer fills per sample: not storable, hidden, read-only, then the
+// default when it has one. Each call's status is reported, like the
+// creation's, at the line that makes the child.
+template <typename... Default>
+void lightChild(MFnNumericAttribute& nAttr, const MStatus& created, Site site,
+                Default... defaultValue) {
+  reportStatus(created, site);
+  reportStatus(nAttr.setStorable(false), site);
+  reportStatus(nAttr.setHidden(true), site);
+  reportStatus(nAttr.setReadable(true), site);
+  reportStatus(nAttr.setWritable(false), site);
+  if constexpr (sizeof...(defaultValue) > 0) reportStatus(nAttr.setDefault(defaultValue...), site);
+}
 
 orennayar::Vec3 vec3(const MFloatVector& v) { return orennayar::Vec3{v.x, v.y, v.z}; }
 
@@ -177,113 +199,44 @@ MStatus mattora::initialize() {
   MStatus status;
 
   aLightDirectionX = nAttr.create("lightDirectionX", "ldx", MFnNumericData::kFloat, 0.0, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(1.0f));
+  lightChild(nAttr, status, HERE, 1.0f);
   aLightDirectionY = nAttr.create("lightDirectionY", "ldy", MFnNumericData::kFloat, 0.0, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(1.0f));
+  lightChild(nAttr, status, HERE, 1.0f);
   aLightDirectionZ = nAttr.create("lightDirectionZ", "ldz", MFnNumericData::kFloat, 0.0, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(1.0f));
+  lightChild(nAttr, status, HERE, 1.0f);
   aLightDirection = nAttr.create("lightDirection", "ld", aLightDirectionX, aLightDirectionY,
                                  aLightDirectionZ, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(1.0f, 1.0f, 1.0f));
+  lightChild(nAttr, status, HERE, 1.0f, 1.0f, 1.0f);
 
   aLightIntensityR = nAttr.create("lightIntensityR", "lir", MFnNumericData::kFloat, 0.0, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(1.0f));
+  lightChild(nAttr, status, HERE, 1.0f);
   aLightIntensityG = nAttr.create("lightIntensityG", "lig", MFnNumericData::kFloat, 0.0, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(1.0f));
+  lightChild(nAttr, status, HERE, 1.0f);
   aLightIntensityB = nAttr.create("lightIntensityB", "lib", MFnNumericData::kFloat, 0.0, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(1.0f));
+  lightChild(nAttr, status, HERE, 1.0f);
   aLightIntensity = nAttr.create("lightIntensity", "li", aLightIntensityR, aLightIntensityG,
                                  aLightIntensityB, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(1.0f, 1.0f, 1.0f));
+  lightChild(nAttr, status, HERE, 1.0f, 1.0f, 1.0f);
 
   aLightAmbient = nAttr.create("lightAmbient", "la", MFnNumericData::kBoolean, 0.0, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(true));
+  lightChild(nAttr, status, HERE, true);
 
   aLightDiffuse = nAttr.create("lightDiffuse", "ldf", MFnNumericData::kBoolean, 0.0, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(true));
+  lightChild(nAttr, status, HERE, true);
 
   aLightSpecular = nAttr.create("lightSpecular", "ls", MFnNumericData::kBoolean, 0.0, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(false));
+  lightChild(nAttr, status, HERE, false);
 
   aLightShadowFraction =
       nAttr.create("lightShadowFraction", "lsf", MFnNumericData::kFloat, 0.0, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(1.0f));
+  lightChild(nAttr, status, HERE, 1.0f);
 
   aPreShadowIntensity =
       nAttr.create("preShadowIntensity", "psi", MFnNumericData::kFloat, 0.0, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
-  CHECK_STATUS(nAttr.setDefault(1.0f));
+  lightChild(nAttr, status, HERE, 1.0f);
 
   aLightBlindData = nAttr.createAddr("lightBlindData", "lbld", NULL, &status);
-  CHECK_STATUS(status);
-  CHECK_STATUS(nAttr.setStorable(false));
-  CHECK_STATUS(nAttr.setHidden(true));
-  CHECK_STATUS(nAttr.setReadable(true));
-  CHECK_STATUS(nAttr.setWritable(false));
+  lightChild(nAttr, status, HERE);
 
   aLightData = lAttr.create("lightDataArray", "ltd", aLightDirection, aLightIntensity,
                             aLightAmbient, aLightDiffuse, aLightSpecular, aLightShadowFraction,

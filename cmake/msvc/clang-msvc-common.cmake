@@ -16,19 +16,29 @@ else()
   message(FATAL_ERROR "MATTORA_MSVC_ARCH is '${MATTORA_MSVC_ARCH}'; use clang-msvc-i686.cmake or clang-msvc-x86_64.cmake")
 endif()
 
-set(CMAKE_C_COMPILER clang)
-set(CMAKE_CXX_COMPILER clang++)
+# clang, lld-link (which clang runs from its own folder), llvm-ar (which CMake
+# finds there), llvm-rc and llvm-dlltool, all of one LLVM version. The checks
+# CMake compiles re-read this file, so they are handed the version.
+include(${CMAKE_CURRENT_LIST_DIR}/llvm.cmake)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MATTORA_LLVM_VERSION)
+set(CMAKE_C_COMPILER ${MATTORA_LLVM_ROOT}/bin/clang)
+set(CMAKE_CXX_COMPILER ${MATTORA_LLVM_ROOT}/bin/clang++)
+set(CMAKE_RC_COMPILER ${MATTORA_LLVM_ROOT}/bin/llvm-rc)
 set(CMAKE_C_COMPILER_TARGET ${MATTORA_MSVC_ARCH}-pc-windows-msvc)
 set(CMAKE_CXX_COMPILER_TARGET ${MATTORA_MSVC_ARCH}-pc-windows-msvc)
-find_program(MATTORA_MSVC_DLLTOOL llvm-dlltool REQUIRED)
+set(MATTORA_MSVC_DLLTOOL ${MATTORA_LLVM_ROOT}/bin/llvm-dlltool)
+set(MATTORA_MSVC_LLD_LINK ${MATTORA_LLVM_ROOT}/bin/lld-link)
 
-# Debian packages libc++-14-dev (libc++'s headers; Debian has no libc++ built
-# for Windows, and none is needed: see README.md) and libwine-dev.
-set(MATTORA_MSVC_LIBCXX_INCLUDE /usr/lib/llvm-14/include/c++/v1)
+# libc++'s headers of the same version (Debian has no libc++ built for
+# Windows, and none is needed: see README.md), and libwine-dev's.
+set(MATTORA_MSVC_LIBCXX_INCLUDE ${MATTORA_LLVM_ROOT}/include/c++/v1)
 set(MATTORA_MSVC_WINE_INCLUDE /usr/include/wine/wine)
-foreach(dir ${MATTORA_MSVC_LIBCXX_INCLUDE} ${MATTORA_MSVC_WINE_INCLUDE}/msvcrt)
-  if(NOT EXISTS ${dir})
-    message(FATAL_ERROR "No ${dir}: install libc++-14-dev and libwine-dev")
+foreach(file ${CMAKE_CXX_COMPILER} ${MATTORA_MSVC_LLD_LINK} ${MATTORA_MSVC_DLLTOOL}
+             ${MATTORA_MSVC_LIBCXX_INCLUDE} ${MATTORA_MSVC_WINE_INCLUDE}/msvcrt)
+  if(NOT EXISTS ${file})
+    message(FATAL_ERROR "No ${file}: install LLVM ${MATTORA_LLVM_VERSION}'s clang, lld, llvm "
+                        "and libc++-dev packages and libwine-dev, or set MATTORA_LLVM_VERSION "
+                        "to an LLVM installed under /usr/lib")
   endif()
 endforeach()
 

@@ -10,7 +10,6 @@
 namespace {
 
 using mayahost::AttributeKind;
-using mayahost::DefaultCall;
 
 // Flags in the order keyable, storable, readable, writable, hidden, usedAsColor, array.
 struct Flags {
@@ -29,7 +28,6 @@ struct Expected {
   AttributeKind kind;
   std::vector<double> defaults;
   Flags flags;
-  DefaultCall lastDefaultCall;
   std::string parent;
   double softMin = -1, softMax = -1;  // -1: none
 };
@@ -43,31 +41,29 @@ std::vector<Expected> expectedAttributes() {
                     const std::vector<std::string>& childShort, double value) {
     const char* rgb[] = {"R", "G", "B"};
     for (int i = 0; i < 3; ++i)
-      all.push_back({name + rgb[i], childShort[i], F, {value}, kPlain, DefaultCall::None, name});
-    all.push_back({name, shortName, C, {value, value, value}, kMaterial, DefaultCall::Float3, ""});
+      all.push_back({name + rgb[i], childShort[i], F, {value}, kPlain, name});
+    all.push_back({name, shortName, C, {value, value, value}, kMaterial, ""});
   };
   colour("color", "c", {"cr", "cg", "cb"}, 0.5);
   colour("transparency", "it", {"itr", "itg", "itb"}, 0);
   colour("ambientColor", "ambC", {"ambCR", "ambCG", "ambCB"}, 0);
   colour("incandescence", "ic", {"ir", "ig", "ib"}, 0);
-  all.push_back({"diffuse", "dfl", F, {k08}, kWeight, DefaultCall::Float, "", 0, 1});
-  all.push_back({"translucence", "tsl", F, {0}, kWeight, DefaultCall::Float, "", 0, 1});
-  all.push_back({"roughness", "rghn", F, {0.5}, kWeight, DefaultCall::Float, "", 0, 2});
+  all.push_back({"diffuse", "dfl", F, {k08}, kWeight, "", 0, 1});
+  all.push_back({"translucence", "tsl", F, {0}, kWeight, "", 0, 1});
+  all.push_back({"roughness", "rghn", F, {0.5}, kWeight, "", 0, 2});
   auto output = [&](const std::string& name, const std::string& shortName,
                     const std::vector<std::string>& childShort) {
     const char* rgb[] = {"R", "G", "B"};
-    for (int i = 0; i < 3; ++i)
-      all.push_back({name + rgb[i], childShort[i], F, {0}, kPlain, DefaultCall::None, name});
-    all.push_back({name, shortName, C, {0, 0, 0}, kOutput, DefaultCall::None, ""});
+    for (int i = 0; i < 3; ++i) all.push_back({name + rgb[i], childShort[i], F, {0}, kPlain, name});
+    all.push_back({name, shortName, C, {0, 0, 0}, kOutput, ""});
   };
   output("outColor", "oc", {"ocr", "ocg", "ocb"});
   output("outTransparency", "ot", {"otr", "otg", "otb"});
   auto perSample = [&](const std::string& name, const std::string& shortName,
                        const std::vector<std::string>& childShort) {
     const char* xyz[] = {"X", "Y", "Z"};
-    for (int i = 0; i < 3; ++i)
-      all.push_back({name + xyz[i], childShort[i], F, {1}, kPlain, DefaultCall::None, name});
-    all.push_back({name, shortName, C, {1, 1, 1}, kPerSample, DefaultCall::Float3, ""});
+    for (int i = 0; i < 3; ++i) all.push_back({name + xyz[i], childShort[i], F, {1}, kPlain, name});
+    all.push_back({name, shortName, C, {1, 1, 1}, kPerSample, ""});
   };
   perSample("normalCamera", "n", {"nx", "ny", "nz"});
   perSample("rayDirection", "rad", {"rdx", "rdy", "rdz"});
@@ -80,10 +76,8 @@ std::vector<Expected> expectedAttributes() {
                    F,
                    {0},
                    kLightChild,
-                   DefaultCall::Float,
                    "lightDirection"});
-  all.push_back(
-      {"lightDirection", "ld", C, {0, 0, 0}, kLightChild, DefaultCall::Float3, "lightDataArray"});
+  all.push_back({"lightDirection", "ld", C, {0, 0, 0}, kLightChild, "lightDataArray"});
   const char* rgb[] = {"R", "G", "B"};
   const char* intShort[] = {"lir", "lig", "lib"};
   for (int i = 0; i < 3; ++i)
@@ -92,30 +86,20 @@ std::vector<Expected> expectedAttributes() {
                    F,
                    {0},
                    kLightChild,
-                   DefaultCall::Float,
                    "lightIntensity"});
+  all.push_back({"lightIntensity", "li", C, {0, 0, 0}, kLightChild, "lightDataArray"});
+  all.push_back({"lightAmbient", "la", B, {1}, kLightChild, "lightDataArray"});
+  all.push_back({"lightDiffuse", "ldf", B, {1}, kLightChild, "lightDataArray"});
+  all.push_back({"lightSpecular", "ls", B, {0}, kLightChild, "lightDataArray"});
+  all.push_back({"lightShadowFraction", "lsf", F, {1}, kLightChild, "lightDataArray"});
+  all.push_back({"preShadowIntensity", "psi", F, {1}, kLightChild, "lightDataArray"});
   all.push_back(
-      {"lightIntensity", "li", C, {0, 0, 0}, kLightChild, DefaultCall::Float3, "lightDataArray"});
-  all.push_back({"lightAmbient", "la", B, {1}, kLightChild, DefaultCall::Bool, "lightDataArray"});
-  all.push_back({"lightDiffuse", "ldf", B, {1}, kLightChild, DefaultCall::Bool, "lightDataArray"});
-  all.push_back({"lightSpecular", "ls", B, {0}, kLightChild, DefaultCall::Bool, "lightDataArray"});
-  all.push_back(
-      {"lightShadowFraction", "lsf", F, {1}, kLightChild, DefaultCall::Float, "lightDataArray"});
-  all.push_back(
-      {"preShadowIntensity", "psi", F, {1}, kLightChild, DefaultCall::Float, "lightDataArray"});
-  all.push_back({"lightBlindData",
-                 "lbld",
-                 AttributeKind::Address,
-                 {},
-                 kLightChild,
-                 DefaultCall::None,
-                 "lightDataArray"});
+      {"lightBlindData", "lbld", AttributeKind::Address, {}, kLightChild, "lightDataArray"});
   all.push_back({"lightDataArray",
                  "ltd",
                  AttributeKind::LightData,
                  {0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 1},
                  kLightArray,
-                 DefaultCall::LightData,
                  ""});
   return all;
 }
@@ -138,7 +122,6 @@ TEST_F(AttributeContract, FiftyAttributesWithTheirNamesKindsDefaultsAndFlags) {
     EXPECT_EQ(info.kind, e.kind);
     EXPECT_EQ(info.defaults, e.defaults);
     EXPECT_EQ(info.defaultAddress, nullptr);
-    EXPECT_EQ(info.lastDefaultCall, e.lastDefaultCall);
     EXPECT_EQ(info.keyable, e.flags.keyable);
     EXPECT_EQ(info.storable, e.flags.storable);
     EXPECT_EQ(info.readable, e.flags.readable);

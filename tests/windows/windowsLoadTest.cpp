@@ -415,18 +415,13 @@ TEST_F(ShaderLibrary, ResolvedStubsForwardToTheRenderer) {
 // build puts the plug-ins beside this program.
 std::string pluginPath() { return testsupport::besideExecutable("mattora.mll"); }
 
-// The section of a loaded image that holds an address.
-const IMAGE_SECTION_HEADER* sectionOf(HMODULE module, const void* address) {
-  const auto* base = reinterpret_cast<const unsigned char*>(module);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-      base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
-  const auto offset = static_cast<std::size_t>(static_cast<const unsigned char*>(address) - base);
-  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section)
-    if (offset >= section->VirtualAddress &&
-        offset < section->VirtualAddress + section->Misc.VirtualSize)
-      return section;
-  return nullptr;
+// Whether the page holding an address may be run: Windows maps each section
+// of an image with the protection its header asks for.
+bool onExecutablePage(const void* address) {
+  MEMORY_BASIC_INFORMATION page;
+  if (VirtualQuery(address, &page, sizeof page) != sizeof page) return false;
+  return (page.Protect & (PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE |
+                          PAGE_EXECUTE_WRITECOPY)) != 0;
 }
 
 TEST(MayaPlugin, LoadRegistersTheNodeAndUnloadRemovesIt) {
@@ -447,15 +442,15 @@ TEST(MayaPlugin, LoadRegistersTheNodeAndUnloadRemovesIt) {
   EXPECT_EQ(type->attributes().size(), 12u);
 
   // MApiVersion is data, as the devkit defines it: the text in a section
-  // that holds no code.
+  // that holds no code, unlike the entry points.
   HMODULE module = GetModuleHandleA("mattora.mll");
   ASSERT_TRUE(module);
   const auto* version = reinterpret_cast<const char*>(GetProcAddress(module, "MApiVersion"));
   ASSERT_TRUE(version);
   EXPECT_STREQ(version, MAYA_API);
-  const IMAGE_SECTION_HEADER* section = sectionOf(module, version);
-  ASSERT_TRUE(section);
-  EXPECT_EQ(section->Characteristics & IMAGE_SCN_MEM_EXECUTE, 0u);
+  EXPECT_FALSE(onExecutablePage(version));
+  EXPECT_TRUE(
+      onExecutablePage(reinterpret_cast<void*>(GetProcAddress(module, "initializePlugin"))));
 
   // The node's 50 static attribute handles die when Maya unloads the
   // plug-in, not when the process ends.
@@ -572,6 +567,9 @@ TEST(MayaPlugin, RefusesPluginsItCannotResolve) {
       {"truncated.mll", "not a loadable library"},
       {"msabi_missing_import.mll",
        "it imports mattoraTestMissingImport from OpenMaya.dll, which does not export it"},
+      {"msabi_missing_marked_import.mll",
+       "it imports mattoraTestMissingImport from msabi_marks_loading.dll, which does not export "
+       "it"},
       {"msabi_other_api.mll", std::string("built for Maya API \"") + OTHER_API +
                                   "\", and this host runs API \"" + MAYA_API + "\""},
       {"msabi_other_machine.mll",
@@ -585,6 +583,10 @@ TEST(MayaPlugin, RefusesPluginsItCannotResolve) {
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;
   }
   EXPECT_TRUE(mayahost::registeredTypes().empty());
+  // The imports are checked against the files, as Windows checks them
+  // before it runs anything of a DLL.
+  EXPECT_EQ(GetEnvironmentVariableA("MATTORA_DLL_MAIN_RAN", nullptr, 0), 0u)
+      << "the import check ran msabi_marks_loading.dll's entry routine";
 }
 
 // Nodes Maya could not trust are refused at creation, before the host calls

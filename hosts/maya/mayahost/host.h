@@ -34,19 +34,24 @@ struct NodeRecord;
 struct Access;
 }  // namespace detail
 
-// Status codes as the SDK's MStatus numbers them.
+// Status codes as the SDK's MStatus numbers them, in its order from
+// kSuccess (0); OpenMaya holds each to MStatus's at compile time.
+// clang-format off
+#define MAYAHOST_STATUS_CODES(code) \
+  code(kSuccess)                    \
+  code(kFailure)                    \
+  code(kInsufficientMemory)         \
+  code(kInvalidParameter)           \
+  code(kLicenseFailure)             \
+  code(kUnknownParameter)           \
+  code(kNotImplemented)             \
+  code(kNotFound)                   \
+  code(kEndOfFile)
+// clang-format on
 struct Status {
-  enum Code {
-    kSuccess = 0,
-    kFailure,
-    kInsufficientMemory,
-    kInvalidParameter,
-    kLicenseFailure,
-    kUnknownParameter,
-    kNotImplemented,
-    kNotFound,
-    kEndOfFile
-  };
+#define MAYAHOST_ENUMERATOR(code) code,
+  enum Code { MAYAHOST_STATUS_CODES(MAYAHOST_ENUMERATOR) };
+#undef MAYAHOST_ENUMERATOR
 };
 
 // MPxNode::kDependNode, the kind of node a plug-in registers here.
@@ -62,9 +67,6 @@ MAYAHOST_API long liveObjects();
 
 enum class AttributeKind { Float, Boolean, Compound, Address, LightData };
 
-// Which setDefault overload (or light-data default) an attribute received last.
-enum class DefaultCall { None, Bool, Int, Float, Double, Float3, Double3, LightData };
-
 class Attribute;
 
 struct AttributeInfo {
@@ -77,7 +79,6 @@ struct AttributeInfo {
   // (3), ambient, diffuse, specular, shadow fraction, pre-shadow intensity.
   std::vector<double> defaults;
   const void* defaultAddress = nullptr;  // Address attributes and light data
-  DefaultCall lastDefaultCall = DefaultCall::None;
   std::optional<double> min, max, softMin, softMax;
   std::vector<Attribute> children;
   std::vector<Attribute> affects;  // outputs named by attributeAffects, in call order

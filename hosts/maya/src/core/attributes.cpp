@@ -5,29 +5,8 @@
 #include "internals.h"
 
 using mayahost::AttributeKind;
-using mayahost::DefaultCall;
 using mayahost::Status;
 using mayahost::detail::AttributeDef;
-
-namespace mayahost::detail {
-
-int kindCode(AttributeKind kind) {
-  switch (kind) {
-    case AttributeKind::Float:
-      return MAYAHOST_KIND_FLOAT;
-    case AttributeKind::Boolean:
-      return MAYAHOST_KIND_BOOLEAN;
-    case AttributeKind::Compound:
-      return MAYAHOST_KIND_COMPOUND;
-    case AttributeKind::Address:
-      return MAYAHOST_KIND_ADDRESS;
-    case AttributeKind::LightData:
-      return MAYAHOST_KIND_LIGHTDATA;
-  }
-  return MAYAHOST_KIND_NONE;
-}
-
-}  // namespace mayahost::detail
 
 namespace {
 
@@ -43,11 +22,12 @@ AttributeDef* newAttribute(const char* name, const char* shortName, AttributeKin
   def->shortName = shortName ? shortName : "";
   def->kind = kind;
   AttributeDef* raw = def.get();
-  std::lock_guard<std::recursive_mutex> lock(mayahost::detail::registryMutex());
-  if (auto* type = mayahost::detail::registeringType())
+  if (auto* type = mayahost::detail::registeringType()) {
     type->owned.push_back(std::move(def));
-  else
+  } else {
+    std::lock_guard<std::mutex> lock(mayahost::detail::registryMutex());
     orphans().push_back(std::move(def));
+  }
   return raw;
 }
 
@@ -117,35 +97,17 @@ bool AttributeDef::*flagMember(int flag) {
   return nullptr;
 }
 
-DefaultCall defaultCall(int call) {
-  switch (call) {
-    case MAYAHOST_DEFAULT_BOOL:
-      return DefaultCall::Bool;
-    case MAYAHOST_DEFAULT_INT:
-      return DefaultCall::Int;
-    case MAYAHOST_DEFAULT_FLOAT:
-      return DefaultCall::Float;
-    case MAYAHOST_DEFAULT_DOUBLE:
-      return DefaultCall::Double;
-    case MAYAHOST_DEFAULT_FLOAT3:
-      return DefaultCall::Float3;
-    case MAYAHOST_DEFAULT_DOUBLE3:
-      return DefaultCall::Double3;
-  }
-  return DefaultCall::None;
-}
-
 }  // namespace
 
 extern "C" {
 
-void* mayahost_numeric_create(const char* name, const char* shortName, int unitType,
+void* mayahost_numeric_create(const char* name, const char* shortName, int kind,
                               double defaultValue, int* status) {
   if (failing(name)) return fail(Status::kFailure, status);
-  // kBoolean and kFloat of MFnNumericData::Type: the only ones with a caller.
-  if (unitType != 1 && unitType != 10) return fail(Status::kNotImplemented, status);
-  AttributeDef* d =
-      newAttribute(name, shortName, unitType == 10 ? AttributeKind::Float : AttributeKind::Boolean);
+  if (kind != MAYAHOST_KIND_FLOAT && kind != MAYAHOST_KIND_BOOLEAN)
+    return fail(Status::kNotImplemented, status);
+  AttributeDef* d = newAttribute(
+      name, shortName, kind == MAYAHOST_KIND_FLOAT ? AttributeKind::Float : AttributeKind::Boolean);
   d->defaultFloat = static_cast<float>(defaultValue);
   d->defaultBool = defaultValue != 0.0;
   return created(d, status);
@@ -189,7 +151,7 @@ void* mayahost_lightdata_create(const char* name, const char* shortName,
 }
 
 int mayahost_attribute_kind(const void* attribute) {
-  return attribute ? mayahost::detail::kindCode(def(attribute)->kind) : MAYAHOST_KIND_NONE;
+  return attribute ? mayahost::detail::kindRecord(def(attribute)->kind).code : MAYAHOST_KIND_NONE;
 }
 
 int mayahost_attribute_set_flag(void* attribute, int flag, int state) {
@@ -207,7 +169,7 @@ int mayahost_attribute_flag(const void* attribute, int flag, int* state) {
   return attribute && member ? Status::kSuccess : Status::kInvalidParameter;
 }
 
-int mayahost_attribute_set_default(void* attribute, int call, const double* values, int count) {
+int mayahost_attribute_set_default(void* attribute, const double* values, int count) {
   return onCurrent(attribute, [&](AttributeDef& a) -> int {
     if (count == 1 && a.kind == AttributeKind::Float) {
       a.defaultFloat = static_cast<float>(values[0]);
@@ -219,7 +181,6 @@ int mayahost_attribute_set_default(void* attribute, int call, const double* valu
     } else {
       return Status::kInvalidParameter;
     }
-    a.lastDefaultCall = defaultCall(call);
     return Status::kSuccess;
   });
 }
@@ -239,7 +200,6 @@ int mayahost_lightdata_set_default(void* attribute, const float values[8], const
     a.children[5]->defaultFloat = values[6];
     a.children[6]->defaultFloat = values[7];
     a.children[7]->defaultAddress = blindData;
-    a.lastDefaultCall = DefaultCall::LightData;
     return Status::kSuccess;
   });
 }

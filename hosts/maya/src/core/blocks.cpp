@@ -36,7 +36,7 @@ int fill(mayahost_handle* out, const AttributeDef* a, unsigned char* data, void*
   out->attribute = data ? a : nullptr;
   out->data = data;
   out->block = block;
-  out->kind = data ? mayahost::detail::kindCode(a->kind) : MAYAHOST_KIND_NONE;
+  out->kind = data ? mayahost::detail::kindRecord(a->kind).code : MAYAHOST_KIND_NONE;
   return data ? Status::kSuccess : Status::kInvalidParameter;
 }
 

@@ -21,21 +21,7 @@ using detail::AttributeDef;
 using detail::Block;
 using detail::TypeRecord;
 
-const char* kindName(AttributeKind kind) {
-  switch (kind) {
-    case AttributeKind::Float:
-      return "float";
-    case AttributeKind::Boolean:
-      return "bool";
-    case AttributeKind::Compound:
-      return "float3";
-    case AttributeKind::Address:
-      return "addr";
-    case AttributeKind::LightData:
-      return "lightData";
-  }
-  return "?";
-}
+const char* kindName(AttributeKind kind) { return detail::kindRecord(kind).name; }
 
 namespace {
 
@@ -111,7 +97,6 @@ AttributeInfo Attribute::info() const {
   appendDefaults(&a, info.defaults);
   if (a.kind == AttributeKind::Address) info.defaultAddress = a.defaultAddress;
   if (a.kind == AttributeKind::LightData) info.defaultAddress = a.children[7]->defaultAddress;
-  info.lastDefaultCall = a.lastDefaultCall;
   info.min = a.min;
   info.max = a.max;
   info.softMin = a.softMin;
@@ -145,7 +130,7 @@ std::vector<std::pair<Attribute, Attribute>> NodeType::affects() const {
 }
 
 std::vector<NodeType> registeredTypes() {
-  std::lock_guard<std::recursive_mutex> lock(detail::registryMutex());
+  std::lock_guard<std::mutex> lock(detail::registryMutex());
   std::vector<NodeType> out;
   for (const auto& t : detail::types()) {
     NodeType type;
@@ -246,7 +231,8 @@ Status::Code DataBlock::request(Attribute plug) {
 
 Status::Code DataBlock::compute(Attribute plug) {
   if (!block_->holds(plug.def_)) return Status::kInvalidParameter;
-  return detail::plugin::compute(block_->node, plug.def_, block_.get());
+  return static_cast<Status::Code>(
+      detail::plugin::calls().compute(block_->node, plug.def_, block_.get()));
 }
 
 bool DataBlock::isDirty(Attribute a) const {
@@ -284,16 +270,14 @@ std::unique_ptr<Node> Node::create(const NodeType& type, std::string* error) {
   std::unique_ptr<Node> node(new Node());
   node->type_ = type;
   node->instance_ = made;
-  // MPxNode's constructor made the host's record of the node, in the pointer
-  // that follows the virtual table pointer.
-  node->record_ = *reinterpret_cast<detail::NodeRecord**>(static_cast<char*>(made) + sizeof(void*));
+  node->record_ = static_cast<detail::NodeRecord*>(detail::plugin::calls().nodeRecord(made));
   ++record->liveNodes;
-  detail::plugin::postConstructor(made);
+  detail::plugin::calls().postConstructor(made);
   return node;
 }
 
 Node::~Node() {
-  detail::plugin::destroy(instance_);
+  detail::plugin::calls().destroy(instance_);
   --detail::Access::type(type_)->liveNodes;
 }
 

@@ -48,16 +48,6 @@ enum {
   MAYAHOST_FLAG_CONNECTABLE
 };
 
-// Which setDefault overload was called; the host reports the last one.
-enum {
-  MAYAHOST_DEFAULT_BOOL = 1,
-  MAYAHOST_DEFAULT_INT,
-  MAYAHOST_DEFAULT_FLOAT,
-  MAYAHOST_DEFAULT_DOUBLE,
-  MAYAHOST_DEFAULT_FLOAT3,
-  MAYAHOST_DEFAULT_DOUBLE3
-};
-
 enum { MAYAHOST_LIMIT_MIN, MAYAHOST_LIMIT_MAX, MAYAHOST_LIMIT_SOFT_MIN, MAYAHOST_LIMIT_SOFT_MAX };
 
 // What an MDataHandle carries (16 bytes on 32-bit targets, 28 on 64-bit):
@@ -78,9 +68,10 @@ typedef struct mayahost_array {
   unsigned int reported;
 } mayahost_array;
 
-// Attribute initialisers.
-MAYAHOST_CORE_API void* mayahost_numeric_create(const char* name, const char* shortName,
-                                                int unitType, double defaultValue, int* status);
+// Attribute initialisers. A numeric attribute is of MAYAHOST_KIND_FLOAT or
+// MAYAHOST_KIND_BOOLEAN; any other kind is not implemented.
+MAYAHOST_CORE_API void* mayahost_numeric_create(const char* name, const char* shortName, int kind,
+                                                double defaultValue, int* status);
 MAYAHOST_CORE_API void* mayahost_compound_create(const char* name, const char* shortName,
                                                  const void* const children[3], int* status);
 MAYAHOST_CORE_API void* mayahost_address_create(const char* name, const char* shortName,
@@ -91,8 +82,8 @@ MAYAHOST_CORE_API int mayahost_attribute_kind(const void* attribute);
 MAYAHOST_CORE_API int mayahost_attribute_set_flag(void* attribute, int flag, int state);
 MAYAHOST_CORE_API int mayahost_attribute_flag(const void* attribute, int flag, int* state);
 // count is 1 or 3.
-MAYAHOST_CORE_API int mayahost_attribute_set_default(void* attribute, int call,
-                                                     const double* values, int count);
+MAYAHOST_CORE_API int mayahost_attribute_set_default(void* attribute, const double* values,
+                                                     int count);
 MAYAHOST_CORE_API int mayahost_lightdata_set_default(void* attribute, const float values[8],
                                                      const int switches[3], void* blindData);
 MAYAHOST_CORE_API int mayahost_attribute_set_limit(void* attribute, int limit, double value);
@@ -101,8 +92,9 @@ MAYAHOST_CORE_API const char* mayahost_attribute_name(const void* attribute, int
 // Plug-ins and node types.
 MAYAHOST_CORE_API int mayahost_plugin_identify(void* plugin, const char* vendor,
                                                const char* version, const char* requiredApi);
-// Between begin and end the registering thread runs the type's initialiser;
-// end publishes the type when the initialiser succeeded.
+// Between begin and end the registering thread runs the type's initialiser,
+// whose attribute calls land on the type; end publishes the type when the
+// initialiser succeeded. No lock is held in between.
 MAYAHOST_CORE_API int mayahost_register_begin(void* plugin, const char* typeName,
                                               unsigned int typeId, void* (*creator)(void),
                                               int nodeKind, const char* classification);
@@ -128,6 +120,28 @@ MAYAHOST_CORE_API int mayahost_handle_child(const mayahost_handle* handle, const
 // Zeroed storage for a handle that designates nothing of the asked kind.
 MAYAHOST_CORE_API void* mayahost_scratch(void* block);
 MAYAHOST_CORE_API void mayahost_handle_set_clean(const mayahost_handle* handle);
+
+// The host's calls into a plug-in's own code, made by OpenMaya (see
+// src/sdk/pluginCalls.cpp) in the plug-in's ABI. Statuses and kinds are
+// MStatus and MPxNode::Type numbers, booleans 0 or 1.
+typedef struct mayahost_calls {
+  // initializePlugin or uninitializePlugin, given the plug-in's object.
+  int (*entry)(void* entryPoint, void* plugin);
+  // The record that MPxNode's constructor made with mayahost_node_constructed.
+  void* (*nodeRecord)(const void* node);
+  void (*postConstructor)(void* node);
+  int (*compute)(void* node, const void* plug, void* block);
+  int (*type)(const void* node);
+  int (*isAbstractClass)(const void* node);
+  // delete: the node's virtual destructor, then the plug-in's operator delete.
+  void (*destroy)(void* node);
+} mayahost_calls;
+
+// Exported by OpenMaya. On Windows the host's records are built apart from
+// OpenMaya.dll, which links them, so the host finds this there by name.
+#if !defined(_WIN32)
+MAYAHOST_CORE_API const mayahost_calls* mayahost_plugin_calls(void);
+#endif
 
 #ifdef __cplusplus
 }

@@ -26,7 +26,6 @@ struct AttributeDef {
   float defaultFloat = 0.0f;
   bool defaultBool = false;
   void* defaultAddress = nullptr;
-  DefaultCall lastDefaultCall = DefaultCall::None;
   std::optional<double> min, max, softMin, softMax;
   std::vector<AttributeDef*> children;
   AttributeDef* parent = nullptr;
@@ -42,8 +41,32 @@ struct AttributeDef {
   std::vector<int> dirties;                 // dirty marks to set when this value is set
 };
 
-// The kinds as hostCore.h numbers them.
-int kindCode(AttributeKind kind);
+// What each kind of value is to the host: its number in hostCore.h, its name
+// in listings, and how one value is stored in a block (size 0: the value is
+// its children's, laid out one after another).
+struct KindRecord {
+  AttributeKind kind;
+  int code;
+  const char* name;
+  std::size_t size, alignment;
+};
+inline constexpr KindRecord kKinds[] = {
+    {AttributeKind::Float, MAYAHOST_KIND_FLOAT, "float", sizeof(float), alignof(float)},
+    {AttributeKind::Boolean, MAYAHOST_KIND_BOOLEAN, "bool", sizeof(bool), alignof(bool)},
+    {AttributeKind::Compound, MAYAHOST_KIND_COMPOUND, "float3", 0, alignof(float)},
+    {AttributeKind::Address, MAYAHOST_KIND_ADDRESS, "addr", sizeof(void*), alignof(void*)},
+    {AttributeKind::LightData, MAYAHOST_KIND_LIGHTDATA, "lightData", 0, alignof(void*)},
+};
+
+constexpr const KindRecord& kindRecord(AttributeKind kind) {
+  return kKinds[static_cast<int>(kind)];
+}
+constexpr bool kindsInOrder() {
+  for (const KindRecord& k : kKinds)
+    if (&kindRecord(k.kind) != &k) return false;
+  return true;
+}
+static_assert(kindsInOrder(), "kKinds must list the kinds in AttributeKind's order");
 
 struct PluginRecord;
 
@@ -105,8 +128,8 @@ struct Block {
 };
 
 // Registration state shared by the SDK calls that run inside initializers.
-std::recursive_mutex& registryMutex();
-TypeRecord* registeringType();
+std::mutex& registryMutex();
+TypeRecord* registeringType();  // on this thread, while an initialiser runs
 bool attributeCallFails(const std::string& name);
 std::vector<std::shared_ptr<TypeRecord>>& types();  // under registryMutex
 void finishLayout(TypeRecord& type);

@@ -2,8 +2,7 @@
 // call initializePlugin with the plug-in's object; undo it all on unload.
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <system_error>
 
 #include "internals.h"
@@ -12,6 +11,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+
+#include "peFile.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -23,7 +24,8 @@ namespace {
 #if defined(_WIN32)
 // Windows refuses a DLL whose imports its DLLs do not all export; Wine loads
 // it anyway and fails only when a missing function is called. So the file's
-// machine and import table are checked here first, as Windows would.
+// machine and import table are checked here first, as Windows would, against
+// the export tables of its DLLs' files: nothing of them runs for it.
 constexpr WORD kHostMachine =
     sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
 
@@ -37,83 +39,35 @@ const char* machineName(WORD machine) {
   return "a DLL of another machine";
 }
 
-template <typename T>
-bool readAt(const std::vector<char>& file, std::size_t offset, T& out) {
-  if (offset > file.size() || file.size() - offset < sizeof(T)) return false;
-  std::memcpy(&out, file.data() + offset, sizeof(T));
-  return true;
+// The file Windows would take an imported DLL from: the module of that name
+// already loaded, or the first file of that name on the search path.
+std::string fileOf(const std::string& dll) {
+  char path[MAX_PATH];
+  if (HMODULE loaded = GetModuleHandleA(dll.c_str()))
+    return GetModuleFileNameA(loaded, path, MAX_PATH) ? path : "";
+  return SearchPathA(nullptr, dll.c_str(), nullptr, MAX_PATH, path, nullptr) ? path : "";
 }
 
 // Why the image cannot be resolved here, or an empty string.
 std::string unresolvable(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<char> file((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
-  IMAGE_DOS_HEADER dos;
-  DWORD signature;
-  IMAGE_FILE_HEADER header;
-  if (!readAt(file, 0, dos) || dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew < 0 ||
-      !readAt(file, dos.e_lfanew, signature) || signature != IMAGE_NT_SIGNATURE ||
-      !readAt(file, dos.e_lfanew + 4, header))
-    return {};  // not an image at all: LoadLibrary says so
-  if (header.Machine != kHostMachine)
-    return std::string("it is ") + machineName(header.Machine) + ", and this host loads " +
+  const std::optional<detail::PeFile> image = detail::PeFile::read(path);
+  if (!image) return {};  // not an image at all: LoadLibrary says so
+  if (image->machine != kHostMachine)
+    return std::string("it is ") + machineName(image->machine) + ", and this host loads " +
            machineName(kHostMachine) + "s";
-  const std::size_t optional = dos.e_lfanew + 4 + sizeof(IMAGE_FILE_HEADER);
-  IMAGE_DATA_DIRECTORY imports{};
-  const bool wide = sizeof(void*) == 8;
-  const std::size_t directory = optional +
-                                (wide ? offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory)
-                                      : offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory)) +
-                                IMAGE_DIRECTORY_ENTRY_IMPORT * sizeof(IMAGE_DATA_DIRECTORY);
-  if (!readAt(file, directory, imports) || imports.VirtualAddress == 0) return {};
-  const std::size_t sections = optional + header.SizeOfOptionalHeader;
-  const auto fileOffset = [&](DWORD rva, std::size_t& out) {
-    for (WORD i = 0; i < header.NumberOfSections; ++i) {
-      IMAGE_SECTION_HEADER s;
-      if (!readAt(file, sections + i * sizeof s, s)) return false;
-      if (rva >= s.VirtualAddress && rva - s.VirtualAddress < s.SizeOfRawData) {
-        out = s.PointerToRawData + (rva - s.VirtualAddress);
-        return true;
-      }
-    }
-    return false;
-  };
-  const auto text = [&](DWORD rva) {
-    std::size_t at;
-    std::string out;
-    if (!fileOffset(rva, at)) return out;
-    while (at < file.size() && file[at] && out.size() < 1024) out += file[at++];
-    return out;
-  };
-  std::size_t at;
-  if (!fileOffset(imports.VirtualAddress, at)) return "its import table is damaged";
-  for (IMAGE_IMPORT_DESCRIPTOR d; readAt(file, at, d) && d.Name; at += sizeof d) {
-    const std::string dll = text(d.Name);
-    HMODULE module = LoadLibraryA(dll.c_str());
-    if (!module) return "it needs " + dll + ", which cannot be loaded here";
-    std::string missing;
-    std::size_t thunk;
-    if (fileOffset(d.OriginalFirstThunk ? d.OriginalFirstThunk : d.FirstThunk, thunk)) {
-      for (;; thunk += wide ? 8 : 4) {
-        std::uint64_t entry = 0;
-        DWORD narrow = 0;
-        if (wide ? !readAt(file, thunk, entry) : !readAt(file, thunk, narrow)) break;
-        if (!wide) entry = narrow;
-        if (entry == 0) break;
-        const bool byOrdinal = wide ? (entry >> 63) != 0 : (entry >> 31) != 0;
-        const std::string name = byOrdinal ? std::string() : text(static_cast<DWORD>(entry) + 2);
-        const FARPROC found = byOrdinal ? GetProcAddress(module, MAKEINTRESOURCEA(entry & 0xffff))
-                                        : GetProcAddress(module, name.c_str());
-        if (!found) {
-          missing = byOrdinal ? "ordinal " + std::to_string(entry & 0xffff) : name;
-          break;
-        }
-      }
-    }
-    FreeLibrary(module);
-    if (!missing.empty())
-      return "it imports " + missing + " from " + dll + ", which does not export it";
+  if (image->importsDamaged) return "its import table is damaged";
+  for (const detail::PeFile::Import& from : image->imports) {
+    const std::string file = fileOf(from.dll);
+    const std::optional<detail::PeFile> dll =
+        file.empty() ? std::nullopt : detail::PeFile::read(file);
+    if (!dll) return "it needs " + from.dll + ", which cannot be found here";
+    for (const std::string& name : from.names)
+      if (!dll->exports(name))
+        return "it imports " + name + " from " + from.dll + ", which does not export it";
+    for (WORD ordinal : from.ordinals)
+      if (!dll->exportsOrdinal(ordinal))
+        return "it imports ordinal " + std::to_string(ordinal) + " from " + from.dll +
+               ", which does not export it";
   }
   return {};
 }
@@ -216,7 +170,8 @@ std::unique_ptr<Plugin> Plugin::load(const std::string& path, std::string* error
   record.library = library;
   record.apiVersion = version;
   record.initializing = true;
-  record.initializeStatus = detail::plugin::callEntry(initialize, &record);
+  record.initializeStatus =
+      static_cast<Status::Code>(detail::plugin::calls().entry(initialize, &record));
   record.initializing = false;
   return plugin;
 }
@@ -234,11 +189,11 @@ bool Plugin::unload(std::string* error) {
     if (detail::Access::type(t)->liveNodes.load() > 0)
       return fail(error, "cannot unload plug-in \"" + path() + "\": nodes of type \"" + t.name() +
                              "\" still exist");
-  record_->uninitializeStatus =
-      detail::plugin::callEntry(findSymbol(record_->library, "uninitializePlugin"), record_.get());
+  record_->uninitializeStatus = static_cast<Status::Code>(detail::plugin::calls().entry(
+      findSymbol(record_->library, "uninitializePlugin"), record_.get()));
   {
     // Types the plug-in left registered would point into unloaded code.
-    std::lock_guard<std::recursive_mutex> registry(detail::registryMutex());
+    std::lock_guard<std::mutex> registry(detail::registryMutex());
     auto& all = detail::types();
     for (auto it = all.begin(); it != all.end();)
       it = (*it)->plugin == record_.get() ? all.erase(it) : it + 1;

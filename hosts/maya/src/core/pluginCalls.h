@@ -1,8 +1,6 @@
-// The host's calls into a plug-in's own code, in the plug-in's C++ ABI: its
-// entry points, which take an MObject by value and return an MStatus, and
-// its node's virtual functions. On Windows the plug-in is built in the
-// Microsoft ABI and the host's internals are not, so these calls are made by
-// hand there, by virtual-table slot as Maya makes them.
+// The host's calls into a plug-in's own code: its entry points and its node's
+// virtual functions. OpenMaya makes them (hostCore.h's mayahost_calls), in
+// the plug-in's C++ ABI, so the host never spells a calling convention.
 #pragma once
 
 #include <string>
@@ -11,12 +9,11 @@
 
 namespace mayahost::detail::plugin {
 
-// Finds what the calls need in the loaded host libraries; an empty string,
-// or what is missing.
+// Finds OpenMaya's calls; an empty string, or what is missing.
 std::string prepare();
 
-// initializePlugin or uninitializePlugin, called with the plug-in's object.
-Status::Code callEntry(void* entry, PluginRecord* record);
+// Valid once prepare() has succeeded.
+const mayahost_calls& calls();
 
 // Empty when the node's virtual table has the API's slots and its type()
 // and isAbstractClass() answer as a node of the type must; otherwise why not.
@@ -25,10 +22,5 @@ std::string checkNode(void* library, void* node, const TypeRecord& type);
 // Disposes of a node that failed checkNode: destroyed when its destructor is
 // the plug-in's own, otherwise left alone rather than called blindly.
 void discard(void* library, void* node);
-
-void postConstructor(void* node);
-Status::Code compute(void* node, const AttributeDef* plug, Block* block);
-// Runs the node's destructor and frees it, as delete does.
-void destroy(void* node);
 
 }  // namespace mayahost::detail::plugin

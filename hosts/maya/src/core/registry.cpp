@@ -10,49 +10,32 @@
 namespace mayahost::detail {
 
 namespace {
-// The type whose initialiser runs, from mayahost_register_begin to
-// mayahost_register_end, with the registry locked by the registering thread.
-std::shared_ptr<TypeRecord> gPending;
+// The type whose initialiser runs on this thread, from
+// mayahost_register_begin to mayahost_register_end. No other thread sees it
+// until the end publishes it, so its initialiser's calls need no lock, and
+// no lock is held while the plug-in's code runs.
+thread_local std::shared_ptr<TypeRecord> tPending;
 std::vector<std::string> gFailingAttributes;  // under registryMutex
 std::mutex gCommandMutex;
 std::vector<Command> gCommands;
 
 std::size_t alignUp(std::size_t n, std::size_t a) { return (n + a - 1) / a * a; }
 
-std::size_t alignmentOf(const AttributeDef* a) {
-  switch (a->kind) {
-    case AttributeKind::Float:
-    case AttributeKind::Compound:
-      return alignof(float);
-    case AttributeKind::Boolean:
-      return alignof(bool);
-    case AttributeKind::Address:
-    case AttributeKind::LightData:
-      return alignof(void*);
-  }
-  return alignof(void*);
+// Under registryMutex.
+bool isTaken(const std::string& name, unsigned id) {
+  for (const auto& t : types())
+    if (t->id == id || t->name == name) return true;
+  return false;
 }
 
 // Children follow one another, so a three-float compound is one MFloatVector.
 void place(AttributeDef* a, std::size_t& cursor, const AttributeDef* arrayRoot) {
-  cursor = alignUp(cursor, alignmentOf(a));
+  const KindRecord& kind = kindRecord(a->kind);
+  cursor = alignUp(cursor, kind.alignment);
   a->offset = cursor;
   a->arrayRoot = arrayRoot;
-  switch (a->kind) {
-    case AttributeKind::Float:
-      cursor += sizeof(float);
-      break;
-    case AttributeKind::Boolean:
-      cursor += sizeof(bool);
-      break;
-    case AttributeKind::Address:
-      cursor += sizeof(void*);
-      break;
-    case AttributeKind::Compound:
-    case AttributeKind::LightData:
-      for (AttributeDef* c : a->children) place(c, cursor, arrayRoot);
-      break;
-  }
+  cursor += kind.size;
+  for (AttributeDef* c : a->children) place(c, cursor, arrayRoot);
 }
 
 void writeDefaults(const AttributeDef* a, unsigned char* root) {
@@ -93,15 +76,15 @@ void withFamily(AttributeDef* a, std::set<AttributeDef*>& out) {
 
 }  // namespace
 
-std::recursive_mutex& registryMutex() {
-  static std::recursive_mutex m;
+std::mutex& registryMutex() {
+  static std::mutex m;
   return m;
 }
 
-TypeRecord* registeringType() { return gPending.get(); }
+TypeRecord* registeringType() { return tPending.get(); }
 
 bool attributeCallFails(const std::string& name) {
-  std::lock_guard<std::recursive_mutex> lock(registryMutex());
+  std::lock_guard<std::mutex> lock(registryMutex());
   for (const std::string& n : gFailingAttributes)
     if (n == "*" || n == name) return true;
   return false;
@@ -161,7 +144,6 @@ using mayahost::detail::TypeRecord;
 extern "C" {
 
 int mayahost_add_attribute(const void* attribute) {
-  std::lock_guard<std::recursive_mutex> lock(registryMutex());
   TypeRecord* type = mayahost::detail::registeringType();
   auto* a = static_cast<AttributeDef*>(const_cast<void*>(attribute));
   if (!type || !a || a->parent || a->added) return Status::kInvalidParameter;
@@ -171,7 +153,6 @@ int mayahost_add_attribute(const void* attribute) {
 }
 
 int mayahost_attribute_affects(const void* whenChanges, const void* isAffected) {
-  std::lock_guard<std::recursive_mutex> lock(registryMutex());
   TypeRecord* type = mayahost::detail::registeringType();
   auto* in = static_cast<AttributeDef*>(const_cast<void*>(whenChanges));
   auto* out = static_cast<AttributeDef*>(const_cast<void*>(isAffected));
@@ -185,7 +166,7 @@ int mayahost_attribute_affects(const void* whenChanges, const void* isAffected) 
 // function set with the stock defaults.
 int mayahost_plugin_identify(void* plugin, const char* vendor, const char* version,
                              const char* requiredApi) {
-  std::lock_guard<std::recursive_mutex> lock(registryMutex());
+  std::lock_guard<std::mutex> lock(registryMutex());
   auto* record = static_cast<PluginRecord*>(plugin);
   if (!record) return Status::kInvalidParameter;
   if (record->initializing) {
@@ -198,16 +179,13 @@ int mayahost_plugin_identify(void* plugin, const char* vendor, const char* versi
 
 int mayahost_register_begin(void* plugin, const char* typeName, unsigned int typeId,
                             void* (*creator)(void), int nodeKind, const char* classification) {
-  registryMutex().lock();
-  const auto refuse = [](int code) {
-    registryMutex().unlock();
-    return code;
-  };
-  if (!plugin || !creator || !typeName || !*typeName || mayahost::detail::gPending)
-    return refuse(Status::kInvalidParameter);
-  for (const auto& t : mayahost::detail::types())
-    if (t->id == typeId || t->name == typeName) return refuse(Status::kFailure);
-
+  // One type at a time per thread: an initialiser does not register another.
+  if (!plugin || !creator || !typeName || !*typeName || mayahost::detail::tPending)
+    return Status::kInvalidParameter;
+  {
+    std::lock_guard<std::mutex> lock(registryMutex());
+    if (mayahost::detail::isTaken(typeName, typeId)) return Status::kFailure;
+  }
   auto record = std::make_shared<TypeRecord>();
   record->name = typeName;
   record->id = typeId;
@@ -215,23 +193,26 @@ int mayahost_register_begin(void* plugin, const char* typeName, unsigned int typ
   record->kind = nodeKind;
   if (classification) record->classification = classification;
   record->plugin = static_cast<PluginRecord*>(plugin);
-  mayahost::detail::gPending = std::move(record);
-  return Status::kSuccess;  // the registry stays locked until the end
+  mayahost::detail::tPending = std::move(record);
+  return Status::kSuccess;
 }
 
+// The type's attributes were collected while its initialiser ran; they are
+// published together, under the lock, when it succeeded. Another thread may
+// have taken the name or id meanwhile.
 int mayahost_register_end(int initializerStatus) {
-  const std::shared_ptr<TypeRecord> record = std::move(mayahost::detail::gPending);
-  int result = initializerStatus;
-  if (record && initializerStatus == Status::kSuccess) {
-    mayahost::detail::finishLayout(*record);
-    mayahost::detail::types().push_back(record);
-  }
-  registryMutex().unlock();
-  return result;
+  const std::shared_ptr<TypeRecord> record = std::move(mayahost::detail::tPending);
+  if (!record) return Status::kInvalidParameter;
+  if (initializerStatus != Status::kSuccess) return initializerStatus;
+  mayahost::detail::finishLayout(*record);
+  std::lock_guard<std::mutex> lock(registryMutex());
+  if (mayahost::detail::isTaken(record->name, record->id)) return Status::kFailure;
+  mayahost::detail::types().push_back(record);
+  return Status::kSuccess;
 }
 
 int mayahost_deregister(void* plugin, unsigned int typeId) {
-  std::lock_guard<std::recursive_mutex> lock(registryMutex());
+  std::lock_guard<std::mutex> lock(registryMutex());
   auto& all = mayahost::detail::types();
   for (auto it = all.begin(); it != all.end(); ++it) {
     if ((*it)->id != typeId) continue;
@@ -273,7 +254,7 @@ void clearCommandLog() {
 }
 
 void testing::failAttributeCalls(std::vector<std::string> attributeNames) {
-  std::lock_guard<std::recursive_mutex> lock(detail::registryMutex());
+  std::lock_guard<std::mutex> lock(detail::registryMutex());
   detail::gFailingAttributes = std::move(attributeNames);
 }
 

@@ -22,11 +22,10 @@ bool flag(const MFnBase& fn, int which, MStatus* status) {
   return state != 0;
 }
 
-MStatus setDefaults(const MFnBase& fn, int call, double a, double b = 0, double c = 0,
-                    int count = 1) {
+MStatus setDefaults(const MFnBase& fn, double a, double b = 0, double c = 0, int count = 1) {
   const double values[3] = {a, b, c};
   return MHostAccess::status(
-      mayahost_attribute_set_default(MHostAccess::current(fn), call, values, count));
+      mayahost_attribute_set_default(MHostAccess::current(fn), values, count));
 }
 
 // Two- and four-value defaults have no attribute kind here to take them.
@@ -143,9 +142,13 @@ bool MFnNumericAttribute::objectChanged(MFn::Type, MStatus*) { return true; }
 MObject MFnNumericAttribute::create(const MString& fullName, const MString& briefName,
                                     MFnNumericData::Type unitType, double defaultValue,
                                     MStatus* status) {
+  // Floats and booleans: the only types with a caller.
+  const int kind = unitType == MFnNumericData::kFloat     ? MAYAHOST_KIND_FLOAT
+                   : unitType == MFnNumericData::kBoolean ? MAYAHOST_KIND_BOOLEAN
+                                                          : MAYAHOST_KIND_NONE;
   int code = MStatus::kSuccess;
   void* a =
-      mayahost_numeric_create(fullName.asChar(), briefName.asChar(), unitType, defaultValue, &code);
+      mayahost_numeric_create(fullName.asChar(), briefName.asChar(), kind, defaultValue, &code);
   return created(*this, a, code, status);
 }
 
@@ -166,32 +169,22 @@ MObject MFnNumericAttribute::createAddr(const MString& fullName, const MString& 
   return created(*this, a, code, status);
 }
 
-MStatus MFnNumericAttribute::setDefault(bool v) {
-  return setDefaults(*this, MAYAHOST_DEFAULT_BOOL, v ? 1.0 : 0.0);
-}
-MStatus MFnNumericAttribute::setDefault(char v) {
-  return setDefaults(*this, MAYAHOST_DEFAULT_INT, v);
-}
-MStatus MFnNumericAttribute::setDefault(int v) {
-  return setDefaults(*this, MAYAHOST_DEFAULT_INT, v);
-}
-MStatus MFnNumericAttribute::setDefault(float v) {
-  return setDefaults(*this, MAYAHOST_DEFAULT_FLOAT, v);
-}
-MStatus MFnNumericAttribute::setDefault(double v) {
-  return setDefaults(*this, MAYAHOST_DEFAULT_DOUBLE, v);
-}
+MStatus MFnNumericAttribute::setDefault(bool v) { return setDefaults(*this, v ? 1.0 : 0.0); }
+MStatus MFnNumericAttribute::setDefault(char v) { return setDefaults(*this, v); }
+MStatus MFnNumericAttribute::setDefault(int v) { return setDefaults(*this, v); }
+MStatus MFnNumericAttribute::setDefault(float v) { return setDefaults(*this, v); }
+MStatus MFnNumericAttribute::setDefault(double v) { return setDefaults(*this, v); }
 MStatus MFnNumericAttribute::setDefault(int, int) { return noSuchDefault(); }
 MStatus MFnNumericAttribute::setDefault(float, float) { return noSuchDefault(); }
 MStatus MFnNumericAttribute::setDefault(double, double) { return noSuchDefault(); }
 MStatus MFnNumericAttribute::setDefault(int a, int b, int c) {
-  return setDefaults(*this, MAYAHOST_DEFAULT_FLOAT3, a, b, c, 3);
+  return setDefaults(*this, a, b, c, 3);
 }
 MStatus MFnNumericAttribute::setDefault(float a, float b, float c) {
-  return setDefaults(*this, MAYAHOST_DEFAULT_FLOAT3, a, b, c, 3);
+  return setDefaults(*this, a, b, c, 3);
 }
 MStatus MFnNumericAttribute::setDefault(double a, double b, double c) {
-  return setDefaults(*this, MAYAHOST_DEFAULT_DOUBLE3, a, b, c, 3);
+  return setDefaults(*this, a, b, c, 3);
 }
 MStatus MFnNumericAttribute::setDefault(double, double, double, double) { return noSuchDefault(); }
 MStatus MFnNumericAttribute::setMin(double v) { return setLimit(*this, MAYAHOST_LIMIT_MIN, v); }

@@ -8,6 +8,7 @@
 #include <maya/MFnBase.h>
 #include <maya/MObject.h>
 #include <maya/MPlug.h>
+#include <maya/MPxNode.h>
 #include <maya/MStatus.h>
 #include <maya/MString.h>
 
@@ -64,6 +65,9 @@ class MHostAccess {
   }
 
   static MDataBlock dataBlock(void* block) { return MDataBlock(block); }
+
+  // The host's record of a node, which MPxNode's constructor made.
+  static void* record(const MPxNode& node) { return node.instance; }
 
   static void* current(const MFnBase& fn) { return fn.f_ptr; }
   static void setCurrent(MFnBase& fn, void* target) { fn.f_ptr = static_cast<MPtrBase*>(target); }
