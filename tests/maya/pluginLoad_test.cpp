@@ -167,7 +167,8 @@ std::vector<BadFile> badFiles() {
       {"text file", text, "not a loadable library"},
       {"bare file name of a text file", bare, "not a loadable library (./" + bare},
       {"library without the exports", testsupport::besideExecutable(NOT_A_PLUGIN_PATH),
-       "missing exports: initializePlugin, uninitializePlugin, MApiVersion"},
+       "missing exports: _Z16initializePlugin7MObject, _Z18uninitializePlugin7MObject, "
+       "MApiVersion"},
   };
 }
 
