@@ -35,7 +35,7 @@ TEST_F(PluginIdentity, RegistersTheSurfaceShaderTypeAndItsVendor) {
   EXPECT_EQ(plugin->vendor(), "Orrin : Halvane");
   EXPECT_EQ(plugin->version(), "1.0");
   EXPECT_EQ(plugin->requiredApiVersion(), "Any");
-  EXPECT_EQ(plugin->apiVersion(), "800");
+  EXPECT_EQ(plugin->apiVersion(), BUILD_MAYA_API);
   const auto types = plugin->types();
   ASSERT_EQ(types.size(), 1u);
   EXPECT_EQ(types[0].name(), "mattora");
@@ -211,7 +211,7 @@ TEST(MayahostTool, PrintsTheTypeItsAttributesAndCommands) {
       run(testsupport::besideExecutable(MAYAHOST_PATH) + " '" + pluginPath() + "'");
   EXPECT_EQ(exitCode, 0) << output;
   for (const char* expected :
-       {"vendor \"Orrin : Halvane\"", "MApiVersion \"800\"",
+       {"vendor \"Orrin : Halvane\"", "MApiVersion \"" BUILD_MAYA_API "\"",
         "node type \"mattora\"  id 0x84042 (540738)  kind kDependNode  classification "
         "\"shader/surface\"",
         "    color (c)  float3  default (0.5, 0.5, 0.5)  [keyable storable readable writable "
