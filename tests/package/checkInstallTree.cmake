@@ -54,6 +54,21 @@ if(EXISTS ${template})
   endif()
 endif()
 
+# The package's page is read in the unpacked package: a link to a page of
+# the project's would lead nowhere there.
+if(EXISTS ${STAGE}/README.md)
+  file(READ ${STAGE}/README.md page)
+  # Square brackets would group a CMake list's items, so the links lose them.
+  string(REPLACE "](" " link(" page "${page}")
+  string(REGEX MATCHALL " link\\([^)#]+" links "${page}")
+  foreach(link ${links})
+    string(SUBSTRING "${link}" 6 -1 target)
+    if(NOT target MATCHES "^[a-z]+:" AND NOT EXISTS ${STAGE}/${target})
+      list(APPEND problems "README.md links to ${target}, which the package does not hold")
+    endif()
+  endforeach()
+endif()
+
 set(example ${STAGE}/mentalray/examples/vela_mattora_example.mi)
 set(declaration ${STAGE}/mentalray/vela_mattora.mi)
 if(EXISTS ${example} AND EXISTS ${declaration})
