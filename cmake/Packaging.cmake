@@ -38,10 +38,8 @@ install(FILES maya/mattora.mod DESTINATION . COMPONENT ${MATTORA_PACKAGE_COMPONE
 install(FILES maya/AEmattoraTemplate.mel DESTINATION scripts COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 
 mattora_install_deliverable(vela_mattora mentalray)
-if(EXISTS ${CMAKE_SOURCE_DIR}/mentalray/vela_mattora.mi)
-  install(FILES mentalray/vela_mattora.mi
-    DESTINATION mentalray COMPONENT ${MATTORA_PACKAGE_COMPONENT})
-endif()
+install(FILES ${MATTORA_SHADER_DECLARATION}
+  DESTINATION mentalray COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 set(MATTORA_SHADER_SUFFIX ${CMAKE_SHARED_LIBRARY_SUFFIX})
 configure_file(mentalray/vela_mattora_example.mi.in
   ${CMAKE_BINARY_DIR}/package/vela_mattora_example.mi @ONLY)
