@@ -4,6 +4,8 @@
 #   plug-ins/mattora.mll|.so       the Maya plug-in
 #   scripts/AEmattoraTemplate.mel  its Attribute Editor layout (Maya puts a
 #                                  module's scripts/ on its script path)
+#   scripts/AEvela_mattoraTemplate.mel  that of the node Maya's mental ray
+#                                  integration makes of the shader
 #   mentalray/vela_mattora.dll|.so the mental ray shader library
 #   mentalray/vela_mattora.mi      its declaration
 #   mentalray/examples/            a scene fragment that uses the shader
@@ -40,6 +42,7 @@ install(FILES maya/AEmattoraTemplate.mel DESTINATION scripts COMPONENT ${MATTORA
 mattora_install_deliverable(vela_mattora mentalray)
 install(FILES ${MATTORA_SHADER_DECLARATION}
   DESTINATION mentalray COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+install(FILES mentalray/AEvela_mattoraTemplate.mel DESTINATION scripts COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 set(MATTORA_SHADER_SUFFIX ${CMAKE_SHARED_LIBRARY_SUFFIX})
 configure_file(mentalray/vela_mattora_example.mi.in
   ${CMAKE_BINARY_DIR}/package/vela_mattora_example.mi @ONLY)

@@ -46,13 +46,15 @@ if(EXISTS ${STAGE}/mattora.mod)
 endif()
 
 # Maya runs AE<type>Template for the Attribute Editor of a node of that type.
-set(template ${STAGE}/scripts/AEmattoraTemplate.mel)
-if(EXISTS ${template})
-  file(READ ${template} templateText)
-  if(NOT templateText MATCHES "global proc AEmattoraTemplate\\(string \\$nodeName\\)")
-    list(APPEND problems "scripts/AEmattoraTemplate.mel defines no global proc AEmattoraTemplate")
+foreach(type mattora vela_mattora)
+  set(template ${STAGE}/scripts/AE${type}Template.mel)
+  if(EXISTS ${template})
+    file(READ ${template} templateText)
+    if(NOT templateText MATCHES "global proc AE${type}Template\\(string \\$nodeName\\)")
+      list(APPEND problems "scripts/AE${type}Template.mel defines no global proc AE${type}Template")
+    endif()
   endif()
-endif()
+endforeach()
 
 # The package's page is read in the unpacked package: a link to a page of
 # the project's would lead nowhere there.
