@@ -108,13 +108,27 @@ TEST(Declaration, SettersWriteByNameAndRefuseWrongNamesAndTypes) {
   EXPECT_THROW(instance.drive("nothing", 1), mrhost::Error);
 }
 
+// Texts a reader refuses, each with the one line it must report.
+struct Refused {
+  const char* what;
+  const char* text;
+  const char* message;
+};
+
+template <typename Read>
+void expectRefused(const std::vector<Refused>& cases, Read read) {
+  for (const Refused& c : cases) {
+    try {
+      read(c.text);
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const std::runtime_error& error) {
+      EXPECT_EQ(std::string(error.what()), c.message) << c.what;
+    }
+  }
+}
+
 TEST(Declaration, BrokenDeclarationsNameFileAndLine) {
-  struct Case {
-    const char* what;
-    const char* text;
-    const char* message;
-  };
-  const Case cases[] = {
+  const std::vector<Refused> cases = {
       {"unknown parameter type", "declare shader\ncolor \"s\" (\n  colour \"c\"\n)\nend declare\n",
        "broken.mi:3: unknown type 'colour'"},
       {"missing comma", "declare shader color \"s\" (\n scalar \"a\"\n scalar \"b\"\n) end declare",
@@ -135,14 +149,7 @@ TEST(Declaration, BrokenDeclarationsNameFileAndLine) {
       {"not a shader", "declare phenomenon color \"p\" ( ) end declare",
        "broken.mi:1: expected 'shader' after 'declare', found 'phenomenon'"},
   };
-  for (const Case& c : cases) {
-    try {
-      mrhost::parseDeclarations(c.text, "broken.mi");
-      ADD_FAILURE() << c.what << ": no error";
-    } catch (const mrhost::Error& error) {
-      EXPECT_EQ(std::string(error.what()), c.message) << c.what;
-    }
-  }
+  expectRefused(cases, [](const char* text) { mrhost::parseDeclarations(text, "broken.mi"); });
 }
 
 TEST(Declaration, MissingFileAndMissingShaderAreNamed) {
@@ -232,12 +239,7 @@ TEST(MayaKeywords, VelaMattoraHasItsNodeIdAndTheMayaNodesShortNamesAndLimits) {
 }
 
 TEST(MayaKeywords, IllPlacedOrMalformedKeywordsAreReportedWithTheirLine) {
-  struct Case {
-    const char* what;
-    const char* text;
-    const char* message;
-  };
-  const Case cases[] = {
+  const std::vector<Refused> cases = {
       {"a short name among the requirements",
        "declare shader color \"s\" (\n  scalar \"a\"\n)\nversion 1\n#: shortname \"a\"\nend "
        "declare",
@@ -277,14 +279,7 @@ TEST(MayaKeywords, IllPlacedOrMalformedKeywordsAreReportedWithTheirLine) {
       {"a keyword twice", "declare shader color \"s\" ( scalar \"a\" #: softmin 0 softmin 1\n)",
        "t.mi:1: 'softmin' given twice for \"a\""},
   };
-  for (const Case& c : cases) {
-    try {
-      mrtest::readMayaKeywords(c.text, "t.mi");
-      ADD_FAILURE() << c.what << ": no error";
-    } catch (const std::runtime_error& error) {
-      EXPECT_EQ(std::string(error.what()), c.message) << c.what;
-    }
-  }
+  expectRefused(cases, [](const char* text) { mrtest::readMayaKeywords(text, "t.mi"); });
 }
 
 }  // namespace
