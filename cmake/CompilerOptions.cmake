@@ -46,6 +46,12 @@ endfunction()
 function(mattora_loadable_library target)
   cmake_parse_arguments(ARG "" "WINDOWS_SUFFIX" "" ${ARGN})
   mattora_per_sample_code(${target})
+  if(NOT WIN32)
+    # GCC 5 and later call the sized operator delete, which only a libstdc++
+    # of that age exports (CXXABI_1.3.9); Linux Maya 8.x and the renderer of
+    # its time run one of GCC 4.0/4.1, whose plain operator delete serves.
+    target_compile_options(${target} PRIVATE -fno-sized-deallocation)
+  endif()
   set_target_properties(${target} PROPERTIES
     PREFIX ""
     CXX_VISIBILITY_PRESET hidden

@@ -15,6 +15,7 @@ set(MATTORA_MENTALRAY_INCLUDE "" CACHE PATH
 # compiled with; the headers refuse to compile without it. Strict C++17 does
 # not predefine the GNU-style "linux" the headers test, and without Bits64_ a
 # 64-bit build's data handles would not match the 64-bit OpenMaya library.
+# LINUX and LINUX_64 are what Maya's own Linux builds define beside them.
 # Attached to the devkit's library target, stand-in or real, so everything
 # that links it gets them.
 function(mattora_maya_devkit_definitions target scope)
@@ -26,6 +27,9 @@ function(mattora_maya_devkit_definitions target scope)
   endif()
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     list(APPEND definitions Bits64_)
+    if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+      list(APPEND definitions LINUX_64)
+    endif()
   endif()
   target_compile_definitions(${target} ${scope} ${definitions})
 endfunction()

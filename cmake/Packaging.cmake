@@ -4,10 +4,13 @@
 #   plug-ins/mattora.mll|.so       the Maya plug-in
 #   scripts/AEmattoraTemplate.mel  its Attribute Editor layout (Maya puts a
 #                                  module's scripts/ on its script path)
+#   scripts/AEvela_mattoraTemplate.mel  that of the node Maya's mental ray
+#                                  integration makes of the shader
 #   mentalray/vela_mattora.dll|.so the mental ray shader library
 #   mentalray/vela_mattora.mi      its declaration
 #   mentalray/examples/            a scene fragment that uses the shader
-#   README.md, LICENSE, docs/      what README links to
+#   README.md, LICENSE             the package's own page (docs/install.md) and
+#                                  the licence
 #
 # The example sits in a folder of its own, so that a renderer told to read
 # every .mi file of the shader folder does not take it for a declaration.
@@ -37,21 +40,19 @@ install(FILES maya/mattora.mod DESTINATION . COMPONENT ${MATTORA_PACKAGE_COMPONE
 install(FILES maya/AEmattoraTemplate.mel DESTINATION scripts COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 
 mattora_install_deliverable(vela_mattora mentalray)
-if(EXISTS ${CMAKE_SOURCE_DIR}/mentalray/vela_mattora.mi)
-  install(FILES mentalray/vela_mattora.mi
-    DESTINATION mentalray COMPONENT ${MATTORA_PACKAGE_COMPONENT})
-endif()
+install(FILES ${MATTORA_SHADER_DECLARATION}
+  DESTINATION mentalray COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+install(FILES mentalray/AEvela_mattoraTemplate.mel DESTINATION scripts COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 set(MATTORA_SHADER_SUFFIX ${CMAKE_SHARED_LIBRARY_SUFFIX})
 configure_file(mentalray/vela_mattora_example.mi.in
   ${CMAKE_BINARY_DIR}/package/vela_mattora_example.mi @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/package/vela_mattora_example.mi
   DESTINATION mentalray/examples COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 
-install(FILES README.md LICENSE DESTINATION . COMPONENT ${MATTORA_PACKAGE_COMPONENT})
-# README links to these pages and shows the picture; without them its links
-# would lead nowhere in an unpacked package.
-install(DIRECTORY docs/ DESTINATION docs COMPONENT ${MATTORA_PACKAGE_COMPONENT}
-  FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
+# A package's user installs a material, not this project: its page says what
+# is in it and how to install it, and the developer pages stay out.
+install(FILES docs/install.md DESTINATION . RENAME README.md COMPONENT ${MATTORA_PACKAGE_COMPONENT})
+install(FILES LICENSE DESTINATION . COMPONENT ${MATTORA_PACKAGE_COMPONENT})
 
 if(WIN32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)

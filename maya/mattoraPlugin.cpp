@@ -65,3 +65,14 @@ extern "C" MATTORA_EXPORT MStatus uninitializePlugin(MObject obj) {
   refreshRenderNodeWindow(classification);
   return MStatus::kSuccess;
 }
+
+#if !defined(_WIN32)
+// Linux Maya looks the entry points up by the names a plug-in gets when it
+// declares them without extern "C", "MStatus initializePlugin(MObject)" and
+// its twin. One function cannot have both linkages, so these aliases give the
+// same two functions those names as well; Windows Maya uses the plain ones.
+extern "C" MATTORA_EXPORT MStatus initializePluginCxxName(MObject obj) __asm__(
+    "_Z16initializePlugin7MObject") __attribute__((alias("initializePlugin")));
+extern "C" MATTORA_EXPORT MStatus uninitializePluginCxxName(MObject obj) __asm__(
+    "_Z18uninitializePlugin7MObject") __attribute__((alias("uninitializePlugin")));
+#endif

@@ -28,6 +28,14 @@
 #include <dlfcn.h>
 #endif
 
+#if defined(__GLIBC__) && defined(__x86_64__)
+// glibc 2.34 moved dlsym into libc under a version of that release, which
+// every system the renderer ran on lacks, and kept the original version
+// beside it. Binding to the original loads everywhere: older systems find it
+// in libdl, which the build therefore names as needed.
+__asm__(".symver dlsym,dlsym@GLIBC_2.2.5");
+#endif
+
 namespace vela {
 namespace {
 

@@ -61,10 +61,11 @@ TEST_F(MayahostEdges, FilesThatAreNoPluginGiveOneLineAndFail) {
       {"empty file", (inputs / "empty.so").string(), "not a loadable library"},
       {"folder", (inputs / "folder.so").string(), "not a file"},
       {"library without plug-in exports", testsupport::besideExecutable(NO_EXPORTS_LIBRARY),
-       "missing exports: initializePlugin, uninitializePlugin, MApiVersion"},
-      {"library with initializePlugin alone",
-       testsupport::besideExecutable(INITIALIZE_ONLY_LIBRARY),
-       "missing exports: uninitializePlugin, MApiVersion"},
+       "missing exports: _Z16initializePlugin7MObject, _Z18uninitializePlugin7MObject, "
+       "MApiVersion"},
+      {"plug-in whose entry points have their C names only",
+       testsupport::besideExecutable(C_NAMES_ONLY_LIBRARY),
+       "missing exports: _Z16initializePlugin7MObject, _Z18uninitializePlugin7MObject)"},
       {"plug-in of another API version", testsupport::besideExecutable(OTHER_API_LIBRARY),
        "built for Maya API \"" OTHER_API_VERSION "\", and this host runs API \"" HOST_API_VERSION
        "\""},

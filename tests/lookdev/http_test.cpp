@@ -24,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -395,6 +396,12 @@ TEST_F(Lookdev, ExportedLooksNameOnlyWhatBothHostsDeclare) {
       mrhost::readDeclarationFile(testsupport::besideExecutable(VELA_MATTORA_DECLARATION));
   const mrhost::ShaderDecl& shader = mrhost::findDeclaration(declarations, "vela_mattora");
   EXPECT_NE(mi->body.find("\n    \"vela_mattora\" (\n"), std::string::npos) << mi->body;
+  // Plain mental ray reads only "#" as a comment: a MEL-style note would not parse.
+  const std::regex statementLine(
+      R"re(# .*|shader "\w+"| {4}"vela_mattora" \(| {8}"\w+" .*| {4}\))re");
+  std::istringstream lines(mi->body);
+  for (std::string line; std::getline(lines, line);)
+    EXPECT_TRUE(std::regex_match(line, statementLine)) << "not a shader statement: " << line;
   const std::regex parameter(R"re(^ {8}"(\w+)" ([^,\n]*),?$)re", std::regex::multiline);
   std::map<std::string, std::string> miValues;
   for (std::sregex_iterator m(mi->body.begin(), mi->body.end(), parameter), end; m != end; ++m) {

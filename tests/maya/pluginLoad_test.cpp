@@ -35,7 +35,7 @@ TEST_F(PluginIdentity, RegistersTheSurfaceShaderTypeAndItsVendor) {
   EXPECT_EQ(plugin->vendor(), "Orrin : Halvane");
   EXPECT_EQ(plugin->version(), "1.0");
   EXPECT_EQ(plugin->requiredApiVersion(), "Any");
-  EXPECT_EQ(plugin->apiVersion(), "800");
+  EXPECT_EQ(plugin->apiVersion(), BUILD_MAYA_API);
   const auto types = plugin->types();
   ASSERT_EQ(types.size(), 1u);
   EXPECT_EQ(types[0].name(), "mattora");
@@ -167,7 +167,8 @@ std::vector<BadFile> badFiles() {
       {"text file", text, "not a loadable library"},
       {"bare file name of a text file", bare, "not a loadable library (./" + bare},
       {"library without the exports", testsupport::besideExecutable(NOT_A_PLUGIN_PATH),
-       "missing exports: initializePlugin, uninitializePlugin, MApiVersion"},
+       "missing exports: _Z16initializePlugin7MObject, _Z18uninitializePlugin7MObject, "
+       "MApiVersion"},
   };
 }
 
@@ -210,7 +211,7 @@ TEST(MayahostTool, PrintsTheTypeItsAttributesAndCommands) {
       run(testsupport::besideExecutable(MAYAHOST_PATH) + " '" + pluginPath() + "'");
   EXPECT_EQ(exitCode, 0) << output;
   for (const char* expected :
-       {"vendor \"Orrin : Halvane\"", "MApiVersion \"800\"",
+       {"vendor \"Orrin : Halvane\"", "MApiVersion \"" BUILD_MAYA_API "\"",
         "node type \"mattora\"  id 0x84042 (540738)  kind kDependNode  classification "
         "\"shader/surface\"",
         "    color (c)  float3  default (0.5, 0.5, 0.5)  [keyable storable readable writable "

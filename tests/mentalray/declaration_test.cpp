@@ -1,14 +1,21 @@
-// The declaration reader, the block it lays out and fills, and setting
-// parameters by name.
+// The declaration reader, the block it lays out and fills, setting
+// parameters by name, and the keywords Maya's mental ray integration reads.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "hosts/mentalray/declaration.h"
 #include "hosts/mentalray/error.h"
 #include "hosts/mentalray/shaderInstance.h"
+#include "mayaKeywords.h"
 #include "support/besideExecutable.h"
 
 namespace {
@@ -101,13 +108,27 @@ TEST(Declaration, SettersWriteByNameAndRefuseWrongNamesAndTypes) {
   EXPECT_THROW(instance.drive("nothing", 1), mrhost::Error);
 }
 
+// Texts a reader refuses, each with the one line it must report.
+struct Refused {
+  const char* what;
+  const char* text;
+  const char* message;
+};
+
+template <typename Read>
+void expectRefused(const std::vector<Refused>& cases, Read read) {
+  for (const Refused& c : cases) {
+    try {
+      read(c.text);
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const std::runtime_error& error) {
+      EXPECT_EQ(std::string(error.what()), c.message) << c.what;
+    }
+  }
+}
+
 TEST(Declaration, BrokenDeclarationsNameFileAndLine) {
-  struct Case {
-    const char* what;
-    const char* text;
-    const char* message;
-  };
-  const Case cases[] = {
+  const std::vector<Refused> cases = {
       {"unknown parameter type", "declare shader\ncolor \"s\" (\n  colour \"c\"\n)\nend declare\n",
        "broken.mi:3: unknown type 'colour'"},
       {"missing comma", "declare shader color \"s\" (\n scalar \"a\"\n scalar \"b\"\n) end declare",
@@ -128,14 +149,7 @@ TEST(Declaration, BrokenDeclarationsNameFileAndLine) {
       {"not a shader", "declare phenomenon color \"p\" ( ) end declare",
        "broken.mi:1: expected 'shader' after 'declare', found 'phenomenon'"},
   };
-  for (const Case& c : cases) {
-    try {
-      mrhost::parseDeclarations(c.text, "broken.mi");
-      ADD_FAILURE() << c.what << ": no error";
-    } catch (const mrhost::Error& error) {
-      EXPECT_EQ(std::string(error.what()), c.message) << c.what;
-    }
-  }
+  expectRefused(cases, [](const char* text) { mrhost::parseDeclarations(text, "broken.mi"); });
 }
 
 TEST(Declaration, MissingFileAndMissingShaderAreNamed) {
@@ -151,6 +165,121 @@ TEST(Declaration, MissingFileAndMissingShaderAreNamed) {
   EXPECT_EQ(decls[0].version, 3);
   EXPECT_EQ(decls[0].params[0].defaults, std::vector<double>{2.0});
   EXPECT_THROW(mrhost::findDeclaration(decls, "b"), mrhost::Error);
+}
+
+std::string readText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  EXPECT_TRUE(file) << path;
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// The node Maya makes of the shader is held to the mattora node where the
+// two share an attribute: the same short name and the same limits, as the
+// node's registration records them.
+TEST(MayaKeywords, VelaMattoraHasItsNodeIdAndTheMayaNodesShortNamesAndLimits) {
+  const std::string path = testsupport::besideExecutable(VELA_MATTORA_DECLARATION);
+  const auto shaders = mrtest::readMayaKeywords(readText(path), path);
+  ASSERT_EQ(shaders.count("vela_mattora"), 1u);
+  const mrtest::MayaKeywords& vela = shaders.at("vela_mattora");
+
+  const std::string registration = readText(testsupport::besideExecutable(MATTORA_REGISTRATION));
+  std::smatch id;
+  ASSERT_TRUE(std::regex_search(registration, id, std::regex(R"(  id 0x[0-9a-f]+ \((\d+)\))")));
+  EXPECT_EQ(vela.nodeId, VELA_MATTORA_NODE_ID) << "the configured id";
+  EXPECT_NE(vela.nodeId, std::stoul(id[1])) << "the mattora node's id";
+
+  struct MayaAttribute {
+    std::string shortName;
+    std::map<std::string, double> limits;
+  };
+  std::map<std::string, MayaAttribute> maya;  // top-level attributes
+  const std::regex attribute(R"(^    (\w+) \((\w+)\) (.*)$)", std::regex::multiline);
+  const std::regex limit(R"(  (softMin|softMax|min|max) (\S+))");
+  for (std::sregex_iterator a(registration.begin(), registration.end(), attribute), end; a != end;
+       ++a) {
+    MayaAttribute& m = maya[(*a)[1]];
+    m.shortName = (*a)[2];
+    const std::string rest = (*a)[3];
+    for (std::sregex_iterator l(rest.begin(), rest.end(), limit); l != end; ++l) {
+      std::string key = (*l)[1];
+      for (char& ch : key) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      m.limits[key] = std::stod((*l)[2]);
+    }
+  }
+  ASSERT_EQ(maya.count("roughness"), 1u) << "the registration's attribute lines";
+
+  std::set<std::string> names;
+  for (const mrhost::ParamDecl& p : velaMattora().params) names.insert(p.name);
+  EXPECT_EQ(vela.params.size(), names.size());
+  for (const mrhost::ParamDecl& p : velaMattora().params) {
+    const auto found = vela.params.find(p.name);
+    ASSERT_NE(found, vela.params.end()) << p.name << " has no keywords";
+    std::map<std::string, std::vector<std::string>> keywords = found->second;
+    ASSERT_EQ(keywords.count("shortname"), 1u) << p.name;
+    const std::string shortName = keywords["shortname"][0];
+    EXPECT_TRUE(names.insert(shortName).second)
+        << p.name << ": short name " << shortName << " is taken";
+    if (keywords.count("default")) {
+      const std::vector<std::string>& given = keywords["default"];
+      ASSERT_LE(given.size(), p.defaults.size()) << p.name << ": a default of Maya's own";
+      for (std::size_t i = 0; i < given.size(); ++i)
+        EXPECT_EQ(std::stod(given[i]), p.defaults[i]) << p.name << ": a default of Maya's own";
+    }
+    keywords.erase("shortname");
+    keywords.erase("default");
+    keywords.erase("hidden");
+    if (maya.count(p.name) == 0) continue;
+    EXPECT_EQ(shortName, maya[p.name].shortName) << p.name;
+    std::map<std::string, double> limits;
+    for (const auto& [key, values] : keywords) limits[key] = std::stod(values.at(0));
+    EXPECT_EQ(limits, maya[p.name].limits) << p.name;
+  }
+}
+
+TEST(MayaKeywords, IllPlacedOrMalformedKeywordsAreReportedWithTheirLine) {
+  const std::vector<Refused> cases = {
+      {"a short name among the requirements",
+       "declare shader color \"s\" (\n  scalar \"a\"\n)\nversion 1\n#: shortname \"a\"\nend "
+       "declare",
+       "t.mi:5: 'shortname' belongs after a parameter, not among the requirements"},
+      {"a node id after a parameter",
+       "declare shader color \"s\" (\n  scalar \"a\", #: nodeid 5\n  scalar \"b\"\n) end declare",
+       "t.mi:2: 'nodeid' belongs in the requirement section"},
+      {"a node id outside the declaration",
+       "#: nodeid 5\ndeclare shader color \"s\" ( ) end declare",
+       "t.mi:1: 'nodeid' belongs in the requirement section"},
+      {"a keyword before the first parameter",
+       "declare shader color \"s\" ( #: shortname \"a\"\n  scalar \"a\" ) end declare",
+       "t.mi:1: 'shortname' follows no parameter"},
+      {"a keyword before its parameter's comma",
+       "declare shader color \"s\" (\n  scalar \"a\" #: shortname \"a\"\n  , scalar \"b\" ) end "
+       "declare",
+       "t.mi:2: a Maya keyword of \"a\" stands before its comma"},
+      {"an unknown keyword", "declare shader color \"s\" (\n  scalar \"a\" #: shortName \"a\"\n)",
+       "t.mi:2: expected a Maya keyword, found 'shortName'"},
+      {"a short name without quotes", "declare shader color \"s\" ( scalar \"a\" #: shortname a\n)",
+       "t.mi:1: 'shortname' needs an attribute name in quotes"},
+      {"an unterminated short name",
+       "declare shader color \"s\" ( scalar \"a\" #: shortname \"a\n)",
+       "t.mi:1: unterminated string"},
+      {"a soft limit without a number", "declare shader color \"s\" ( scalar \"a\" #: softmin\n)",
+       "t.mi:1: 'softmin' needs a number"},
+      {"a soft limit of two numbers", "declare shader color \"s\" ( scalar \"a\" #: softmax 1 2\n)",
+       "t.mi:1: expected a Maya keyword, found '2'"},
+      {"a default of four numbers",
+       "declare shader color \"s\" ( color \"a\" #: default 1 2 3 4\n)",
+       "t.mi:1: expected a Maya keyword, found '4'"},
+      {"hidden neither on nor off", "declare shader color \"s\" ( scalar \"a\" #: hidden maybe\n)",
+       "t.mi:1: 'hidden' needs on or off"},
+      {"a node id that is no number",
+       "declare shader color \"s\" ( scalar \"a\" )\n#: nodeid vela\nend declare",
+       "t.mi:2: 'nodeid' needs a decimal number of at most 32 bits"},
+      {"a keyword twice", "declare shader color \"s\" ( scalar \"a\" #: softmin 0 softmin 1\n)",
+       "t.mi:1: 'softmin' given twice for \"a\""},
+  };
+  expectRefused(cases, [](const char* text) { mrtest::readMayaKeywords(text, "t.mi"); });
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
+#include <sstream>
 #include <string>
 
 #include "shadingFixture.h"
@@ -164,11 +165,25 @@ TEST_F(Shading, IrradianceSwitchAndTint) {
       {"black tint, alpha ignored", true, {0.0f, 0.0f, 0.0f, 1.0f}, false},
       {"negative zero counts as zero", true, {-0.0f, 0.0f, -0.0f, 0.0f}, false},
       {"any non-zero component", true, {0.0f, 0.0f, 0.001f, 0.0f}, true},
+      {"a tint on every channel", true, {1.0f, 0.001f, 0.3f, 0.0f}, true},
       {"a NaN is not zero", true, {nan, 0.0f, 0.0f, 0.0f}, true},
   };
-  // A uniform sky of radiance (0.5, 1, 2): irradiance pi x radiance, so the
-  // term is radiance x colour x tint.
-  mrhost::setEnvironment({{0.5f, 1.0f, 2.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 0.0f}, {0, 0, 1}}, true);
+  // A uniform sky: the renderer's irradiance is pi x radiance.
+  const miColor sky{0.3f, 1.5f, 0.5f, 1.0f};
+  mrhost::setEnvironment({sky, {0.0f, 0.0f, 0.0f, 0.0f}, {0, 0, 1}}, true);
+  // The term bit for bit in single-precision steps, pi the float 3.1415927:
+  // for these values a double pi, or 3.14159f, rounds to another float.
+  const auto term = [](float radiance, float colour, float tint) {
+    const float pi = 3.1415927f;
+    const float irradiance = pi * radiance;
+    const float tinted = irradiance * colour * tint;
+    return tinted / pi;
+  };
+  const auto bits = [](float value) {
+    std::ostringstream text;
+    text << std::hexfloat << value;
+    return text.str();
+  };
   for (const Case& c : cases) {
     params().setBoolean("irradiance", c.on);
     params().setColor("irradianceColor", c.tint);
@@ -176,10 +191,13 @@ TEST_F(Shading, IrradianceSwitchAndTint) {
     mrhost::startCallLog();
     const miColor result = shade();
     EXPECT_EQ(callsOf(RendererCall::ComputeIrradiance).size(), c.called ? 1u : 0u) << c.what;
-    if (c.tint.b == 0.001f) expectColor(result, 0.0, 0.0, 2.0 * 1.0 * 0.001, c.what);
     if (!c.called) expectColor(result, 0.0, 0.0, 0.0, c.what);
     if (std::isnan(c.tint.r)) {
       EXPECT_TRUE(std::isnan(result.r)) << c.what;
+    } else if (c.called) {
+      EXPECT_EQ(bits(result.r), bits(term(sky.r, 0.5f, c.tint.r))) << c.what;
+      EXPECT_EQ(bits(result.g), bits(term(sky.g, 0.25f, c.tint.g))) << c.what;
+      EXPECT_EQ(bits(result.b), bits(term(sky.b, 1.0f, c.tint.b))) << c.what;
     }
     EXPECT_EQ(result.a, 1.0f) << c.what;
   }

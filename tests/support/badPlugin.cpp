@@ -16,8 +16,11 @@
 
 #if defined(_WIN32)
 #define BAD_PLUGIN_EXPORT __declspec(dllexport)
+#define BAD_PLUGIN_ENTRY extern "C" BAD_PLUGIN_EXPORT
 #else
 #define BAD_PLUGIN_EXPORT __attribute__((visibility("default")))
+// Linux Maya finds the entry points by their C++ names.
+#define BAD_PLUGIN_ENTRY BAD_PLUGIN_EXPORT
 #endif
 
 #if defined(OTHER_API)
@@ -64,13 +67,13 @@ class Scrambled : public MPxNode {
 
 }  // namespace
 
-extern "C" BAD_PLUGIN_EXPORT MStatus initializePlugin(MObject obj) {
+BAD_PLUGIN_ENTRY MStatus initializePlugin(MObject obj) {
   MFnPlugin plugin(obj, "mattora tests", "1.0", "Any");
   plugin.registerNode("badPluginNode", MTypeId(0x84043), Scrambled::creator, Scrambled::initialize);
   return MStatus::kSuccess;
 }
 
-extern "C" BAD_PLUGIN_EXPORT MStatus uninitializePlugin(MObject obj) {
+BAD_PLUGIN_ENTRY MStatus uninitializePlugin(MObject obj) {
   MFnPlugin plugin(obj);
   plugin.deregisterNode(MTypeId(0x84043));
   return MStatus::kSuccess;

@@ -112,6 +112,18 @@ bool fail(std::string* error, const std::string& text) {
   return false;
 }
 
+// The names the host looks the entry points up by. Windows Maya asks for the
+// plain names a DLL exports; Linux Maya for the C++ names of
+// "MStatus initializePlugin(MObject)" and its twin, which is how a plug-in
+// there declares them.
+#if defined(_WIN32)
+constexpr const char* kInitializeName = "initializePlugin";
+constexpr const char* kUninitializeName = "uninitializePlugin";
+#else
+constexpr const char* kInitializeName = "_Z16initializePlugin7MObject";
+constexpr const char* kUninitializeName = "_Z18uninitializePlugin7MObject";
+#endif
+
 std::mutex gLoaderMutex;
 
 }  // namespace
@@ -134,14 +146,13 @@ std::unique_ptr<Plugin> Plugin::load(const std::string& path, std::string* error
     fail(error, prefix + "not a loadable library (" + why + ")");
     return nullptr;
   }
-  void* initialize = findSymbol(library, "initializePlugin");
-  void* uninitialize = findSymbol(library, "uninitializePlugin");
+  void* initialize = findSymbol(library, kInitializeName);
+  void* uninitialize = findSymbol(library, kUninitializeName);
   auto apiVersion = static_cast<const char*>(findSymbol(library, "MApiVersion"));
   std::string missing;
-  for (auto [name, found] :
-       {std::pair<const char*, bool>{"initializePlugin", initialize != nullptr},
-        {"uninitializePlugin", uninitialize != nullptr},
-        {"MApiVersion", apiVersion != nullptr}})
+  for (auto [name, found] : {std::pair<const char*, bool>{kInitializeName, initialize != nullptr},
+                             {kUninitializeName, uninitialize != nullptr},
+                             {"MApiVersion", apiVersion != nullptr}})
     if (!found) missing += (missing.empty() ? "" : ", ") + std::string(name);
   if (!missing.empty()) {
     closeLibrary(library);
@@ -190,7 +201,7 @@ bool Plugin::unload(std::string* error) {
       return fail(error, "cannot unload plug-in \"" + path() + "\": nodes of type \"" + t.name() +
                              "\" still exist");
   record_->uninitializeStatus = static_cast<Status::Code>(detail::plugin::calls().entry(
-      findSymbol(record_->library, "uninitializePlugin"), record_.get()));
+      findSymbol(record_->library, kUninitializeName), record_.get()));
   {
     // Types the plug-in left registered would point into unloaded code.
     std::lock_guard<std::mutex> registry(detail::registryMutex());
