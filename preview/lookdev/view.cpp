@@ -146,6 +146,24 @@ Options ViewRenderer::withFiles(const Options& options) const {
   return o;
 }
 
+bool ViewRenderer::load(std::string& error) {
+  const std::lock_guard<std::mutex> lock(loadMutex_);
+  const Options files = withFiles(Options{});
+  if (!maya_) maya_ = preview::loadMayaLibrary(files, error);
+  if (maya_ && !mentalray_) mentalray_ = preview::loadMentalrayLibrary(files, error);
+  return maya_ && mentalray_;
+}
+
+bool ViewRenderer::makeBackends(const Options& options,
+                                std::vector<std::unique_ptr<preview::ShadingBackend>>& backends,
+                                std::string& error) {
+  backends.clear();
+  if (!load(error)) return false;
+  if (options.host != Host::Mentalray) backends.push_back(maya_->newBackend(options));
+  if (options.host != Host::Maya) backends.push_back(mentalray_->newBackend(options));
+  return true;
+}
+
 bool ViewRenderer::render(const Options& request, const std::function<bool()>& cancelled,
                           Frame& frame, std::string& error) {
   frame = Frame{};
@@ -160,8 +178,11 @@ bool ViewRenderer::render(const Options& request, const std::function<bool()>& c
   preview::RenderSettings settings;
   settings.samplesPerPixel = options.samplesPerPixel;
   settings.threads = threads_;
+  std::vector<std::unique_ptr<preview::ShadingBackend>> backends;
   preview::HostRenders renders;
-  if (!preview::renderHosts(options, scene, settings, renders, error, nullptr, cancelled))
+  if (!makeBackends(options, backends, error) ||
+      !preview::renderBackends(backends, options, scene, settings, renders, error, nullptr,
+                               cancelled))
     return false;
   if (renders.cancelled) {
     frame.cancelled = true;
@@ -256,8 +277,7 @@ bool ViewRenderer::plot(const Options& request, Plot& plot, std::string& error) 
   for (const Host host : {Host::Maya, Host::Mentalray}) {
     options.host = host;
     std::vector<std::unique_ptr<preview::ShadingBackend>> backends;
-    if (!preview::makeBackends(options, backends, error) ||
-        !backends.front()->prepare(scene, error))
+    if (!makeBackends(options, backends, error) || !backends.front()->prepare(scene, error))
       return false;
     const std::unique_ptr<preview::ThreadShader> shader = backends.front()->forThread();
     plot.curves.resize(scene.spheres.size());

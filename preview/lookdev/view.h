@@ -7,9 +7,15 @@
 
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
+
+namespace preview {
+class HostLibrary;
+class ShadingBackend;
+}  // namespace preview
 
 namespace lookdev {
 
@@ -62,6 +68,11 @@ class ViewRenderer {
 
   int threads() const { return threads_; }
 
+  // Loads both plug-in files, once: every render and plot shades through
+  // them. False with `error` when one cannot be used (then asked again next
+  // time).
+  bool load(std::string& error);
+
   // False with `error` when a plug-in cannot be loaded or the picture not
   // encoded. `cancelled` is asked while waiting for the turn and between
   // tiles (from the render threads); once true the frame is dropped.
@@ -71,6 +82,10 @@ class ViewRenderer {
 
  private:
   preview::Options withFiles(const preview::Options& options) const;
+  // The backends `options.host` asks for, from the loaded plug-in files.
+  bool makeBackends(const preview::Options& options,
+                    std::vector<std::unique_ptr<preview::ShadingBackend>>& backends,
+                    std::string& error);
 
   // The turn to shade: one holder at a time. A mutex with a condition
   // rather than a timed mutex, whose timed lock ThreadSanitizer cannot see.
@@ -89,6 +104,8 @@ class ViewRenderer {
 
   int threads_;
   std::string mayaPlugin_, mentalrayLibrary_;
+  std::mutex loadMutex_;
+  std::shared_ptr<const preview::HostLibrary> maya_, mentalray_;
   std::mutex turnMutex_;
   std::condition_variable turnFree_;
   bool busy_ = false;
