@@ -30,7 +30,7 @@ std::string mayaPlugin() { return testsupport::besideExecutable(MATTORA_PLUGIN);
 std::string mentalrayLibrary() { return testsupport::besideExecutable(VELA_MATTORA_LIBRARY); }
 
 preview::Options defaultView() {
-  preview::Options o = preview::parseOptions({}, preview::Front::Lookdev).options;
+  preview::Options o = preview::lookdevDefaults();
   o.hasKeyLight = true;
   o.keyLight = preview::Vec3{-0.44998f, 0.49998f, 0.73996f};
   o.client = "bench";

@@ -425,8 +425,7 @@ Server::~Server() {
 
 bool Server::checkPlugins(std::string& error) {
   Plot plot;
-  return impl_->renderer.plot(preview::parseOptions({}, preview::Front::Lookdev).options, plot,
-                              error);
+  return impl_->renderer.plot(preview::lookdevDefaults(), plot, error);
 }
 
 bool Server::bind(std::string& error) {
