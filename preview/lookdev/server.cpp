@@ -1,14 +1,11 @@
 #include "preview/lookdev/server.h"
 
-#include "preview/look.h"
-#include "preview/lookdev/assets.h"
-#include "preview/lookdev/request.h"
+#include "preview/lookdev/routes.h"
 #include "preview/lookdev/view.h"
 
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
-#include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <chrono>
@@ -44,36 +41,12 @@ std::chrono::steady_clock::duration lasting(double seconds) {
       std::chrono::duration<double>(seconds));
 }
 
-Response answer(http::status status, std::string body, const char* contentType) {
-  Response res{status, 11};
-  res.set(http::field::content_type, contentType);
-  res.body() = std::move(body);
+Response toResponse(Answer a) {
+  Response res{static_cast<http::status>(a.status), 11};
+  res.set(http::field::content_type, a.contentType);
+  for (const auto& [name, value] : a.headers) res.set(name, value);
+  res.body() = std::move(a.body);
   return res;
-}
-
-Response refusal(http::status status, const std::string& message,
-                 const std::string& parameter = {}) {
-  return answer(status, errorJson(message, parameter) + "\n", "application/json");
-}
-
-nlohmann::json plotJson(const Plot& plot) {
-  nlohmann::json curves = nlohmann::json::array();
-  for (const Curve& c : plot.curves)
-    curves.push_back({{"roughness", c.roughness},
-                      {"A", c.A},
-                      {"B", c.B},
-                      {"maya", c.maya},
-                      {"mentalray", c.mentalray}});
-  return {{"elevation", plot.elevation},
-          {"lambert", plot.lambert},
-          {"angles", plot.angles},
-          {"curves", curves}};
-}
-
-std::string formatted(const char* format, double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
 }
 
 }  // namespace
@@ -95,9 +68,9 @@ struct Server::Impl {
   void accept();
   void shutDown();
   void forget(Session* session);
-  Response render(const preview::Options& options, const std::atomic<bool>& gone,
-                  const std::shared_ptr<Generation>& generation, std::uint64_t mine);
-  Response plot(const preview::Options& options);
+  Answer render(const preview::Options& options, const std::atomic<bool>& gone,
+                const std::shared_ptr<Generation>& generation, std::uint64_t mine);
+  Answer plot(const preview::Options& options);
 
   const ServerSettings settings;
   ViewRenderer renderer;
@@ -174,67 +147,20 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
         return close();
       keepAlive_ = false;
       head_ = false;
-      return send(refusal(http::status::bad_request, "the request is not HTTP this server reads"));
+      return send(refusal(400, "the request is not HTTP this server reads"));
     }
     const http::request<http::string_body>& request = parser_->get();
     version_ = request.version();
     keepAlive_ = request.keep_alive();
     head_ = request.method() == http::verb::head;
-    if (request.method() != http::verb::get && !head_) {
-      Response res = refusal(http::status::method_not_allowed, "only GET and HEAD are served");
-      res.set(http::field::allow, "GET, HEAD");
-      return send(std::move(res));
-    }
-    const auto target = request.target();
+    Routed routed;
     try {
-      route(splitTarget(std::string_view(target.data(), target.size())));
+      routed = route(Request{std::string(request.method_string()), std::string(request.target())});
     } catch (const std::exception&) {
-      send(refusal(http::status::internal_server_error, "the server failed on this request"));
+      return send(refusal(500, "the server failed on this request"));
     }
-  }
-
-  void route(const Target& target) {
-    const std::string& path = target.path;
-    const bool render = path == "/render", plot = path == "/plot", look = path == "/export";
-    if (!render && !plot && !look) {
-      // The table holds the only names there are, whatever a path spells.
-      const Asset* asset = findAsset(path);
-      if (!asset) return send(refusal(http::status::not_found, "no such page"));
-      return send(answer(http::status::ok,
-                         std::string(reinterpret_cast<const char*>(asset->data), asset->size),
-                         asset->contentType));
-    }
-    if (!target.malformed.empty())
-      return send(refusal(
-          http::status::bad_request,
-          target.malformed + ": a percent-escape is malformed; expected % and two hex digits",
-          target.malformed));
-    Parameters parameters = target.parameters;
-    preview::LookFormat format = preview::LookFormat::None;
-    if (look) {
-      // Here format names the look; the other parameters are the page's.
-      std::string name;
-      for (auto it = parameters.begin(); it != parameters.end();) {
-        if (it->first != "format") {
-          ++it;
-          continue;
-        }
-        name = it->second;
-        it = parameters.erase(it);
-      }
-      if (!preview::lookFormatFromName(name, format))
-        return send(refusal(http::status::bad_request, "format: expected mel or mi", "format"));
-    }
-    const RequestOptions request = parseRequest(parameters);
-    if (!request.ok)
-      return send(refusal(http::status::bad_request, request.message, request.parameter));
-    if (look) {
-      Response res = answer(http::status::ok, preview::lookText(request.options, format),
-                            "text/plain; charset=utf-8");
-      res.set(http::field::cache_control, "no-store");
-      return send(std::move(res));
-    }
-    work(render, request.options);
+    if (routed.work == Routed::Work::None) return send(std::move(routed.answer));
+    work(routed.work == Routed::Work::Render, routed.options);
   }
 
   // Renders and plots run on the pool; meanwhile the loop watches the
@@ -256,11 +182,11 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
     asio::post(server_.pool, [self = shared_from_this(), &server = server_, gone = gone_,
                               busy = asio::make_work_guard(server_.io), render, options, generation,
                               mine, job]() mutable {
-      Response res;
+      Answer res;
       try {
         res = render ? server.render(options, *gone, generation, mine) : server.plot(options);
       } catch (const std::exception&) {
-        res = refusal(http::status::internal_server_error, "the server failed on this request");
+        res = refusal(500, "the server failed on this request");
       }
       asio::post(server.io, [self = std::move(self), job, res = std::move(res)]() mutable {
         self->finish(job, std::move(res));
@@ -287,7 +213,7 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
         });
   }
 
-  void finish(std::uint64_t job, Response res) {
+  void finish(std::uint64_t job, Answer res) {
     if (job != job_) return;
     beast::error_code ignored;
     stream_.socket().cancel(ignored);  // the hang-up watch
@@ -296,8 +222,9 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
     send(std::move(res));
   }
 
-  void send(Response res) {
+  void send(Answer answer) {
     state_ = State::Writing;
+    Response res = toResponse(std::move(answer));
     res.version(version_);
     res.keep_alive(keepAlive_ && !server_.stopping);
     if (head_) {
@@ -381,8 +308,8 @@ void Server::Impl::shutDown() {
   for (Session* session : std::vector<Session*>(sessions.begin(), sessions.end())) session->stop();
 }
 
-Response Server::Impl::render(const preview::Options& options, const std::atomic<bool>& gone,
-                              const std::shared_ptr<Generation>& generation, std::uint64_t mine) {
+Answer Server::Impl::render(const preview::Options& options, const std::atomic<bool>& gone,
+                            const std::shared_ptr<Generation>& generation, std::uint64_t mine) {
   // A newer request of the same client supersedes this one; so does the
   // client going away, and the server stopping.
   const auto cancelled = [&] {
@@ -390,29 +317,18 @@ Response Server::Impl::render(const preview::Options& options, const std::atomic
   };
   Frame frame;
   std::string error;
-  if (!renderer.render(options, cancelled, frame, error))
-    return refusal(http::status::internal_server_error, error);
+  if (!renderer.render(options, cancelled, frame, error)) return refusal(500, error);
   if (frame.cancelled)
-    return stopping ? refusal(http::status::service_unavailable, "the server is stopping")
-                    : refusal(http::status::conflict, "superseded by a newer request");
-  Response res = answer(http::status::ok, std::move(frame.body), frame.contentType.c_str());
-  res.set(http::field::cache_control, "no-store");
-  res.set("X-Mattora-Summary", frame.summary);
-  res.set("X-Mattora-Spheres", frame.spheres);
-  res.set("X-Mattora-Frame-Seconds", formatted("%.6f", frame.seconds));
-  if (frame.maxDifference >= 0.0)
-    res.set("X-Mattora-Max-Difference", formatted("%.6g", frame.maxDifference));
-  return res;
+    return stopping ? refusal(503, "the server is stopping")
+                    : refusal(409, "superseded by a newer request");
+  return frameAnswer(frame);
 }
 
-Response Server::Impl::plot(const preview::Options& options) {
+Answer Server::Impl::plot(const preview::Options& options) {
   Plot plot;
   std::string error;
-  if (!renderer.plot(options, plot, error))
-    return refusal(http::status::internal_server_error, error);
-  Response res = answer(http::status::ok, plotJson(plot).dump() + "\n", "application/json");
-  res.set(http::field::cache_control, "no-store");
-  return res;
+  if (!renderer.plot(options, plot, error)) return refusal(500, error);
+  return plotAnswer(plot);
 }
 
 Server::Server(const ServerSettings& settings) : impl_(std::make_unique<Impl>(settings)) {}
