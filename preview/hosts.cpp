@@ -43,15 +43,6 @@ bool renderHosts(const Options& options, const Scene& scene, const RenderSetting
   renders = HostRenders{};
   std::vector<std::unique_ptr<ShadingBackend>> backends;
   if (!makeBackends(options, backends, error)) return false;
-  return renderBackends(backends, options, scene, settings, renders, error, onProgress, cancelled);
-}
-
-bool renderBackends(const std::vector<std::unique_ptr<ShadingBackend>>& backends,
-                    const Options& options, const Scene& scene, const RenderSettings& settings,
-                    HostRenders& renders, std::string& error,
-                    const std::function<void(const std::string&, int, int, double)>& onProgress,
-                    const std::function<bool()>& cancelled) {
-  renders = HostRenders{};
   for (const auto& backend : backends)
     if (!backend->prepare(scene, error)) return false;
 

@@ -74,14 +74,6 @@ bool renderHosts(const Options& options, const Scene& scene, const RenderSetting
                                           double fraction)>& onProgress = nullptr,
                  const std::function<bool()>& cancelled = nullptr);
 
-// The same through backends made already, in row order, not yet prepared.
-bool renderBackends(const std::vector<std::unique_ptr<ShadingBackend>>& backends,
-                    const Options& options, const Scene& scene, const RenderSettings& settings,
-                    HostRenders& renders, std::string& error,
-                    const std::function<void(const std::string& host, int index, int count,
-                                             double fraction)>& onProgress = nullptr,
-                    const std::function<bool()>& cancelled = nullptr);
-
 // The label over a backend's row in the picture.
 std::string rowLabel(const std::string& backendName);
 

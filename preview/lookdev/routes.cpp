@@ -96,8 +96,8 @@ Routed route(const Request& request) {
   return routed;
 }
 
-Answer frameAnswer(const Frame& frame) {
-  Answer a = answer(200, frame.body, frame.contentType.c_str());
+Answer frameAnswer(Frame frame) {
+  Answer a = answer(200, std::move(frame.body), frame.contentType.c_str());
   a.headers = {{"Cache-Control", "no-store"},
                {"X-Mattora-Summary", frame.summary},
                {"X-Mattora-Spheres", frame.spheres},

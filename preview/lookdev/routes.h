@@ -43,7 +43,7 @@ struct Routed {
 
 Routed route(const Request& request);
 
-Answer frameAnswer(const Frame& frame);
+Answer frameAnswer(Frame frame);
 Answer plotAnswer(const Plot& plot);
 
 }  // namespace lookdev

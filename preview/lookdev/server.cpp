@@ -60,20 +60,13 @@ struct Server::Impl {
   };
 
   explicit Impl(const ServerSettings& s)
-      : settings(s),
-        renderer(s.renderThreads, s.mayaPlugin, s.mentalrayLibrary),
-        pool(static_cast<size_t>(s.requestThreads)) {}
+      : settings(s), renderer(s.renderThreads, s.mayaPlugin, s.mentalrayLibrary, s.maxJobs) {}
 
   std::shared_ptr<Generation> generationOf(const std::string& client);
   void accept();
   void shutDown();
   void forget(Session* session);
-  Answer render(const preview::Options& options, const std::atomic<bool>& gone,
-                const std::shared_ptr<Generation>& generation, std::uint64_t mine);
-  Answer plot(const preview::Options& options);
-
   const ServerSettings settings;
-  ViewRenderer renderer;
   std::atomic<bool> stopping{false};
   std::mutex clientsMutex;
   std::map<std::string, std::shared_ptr<Generation>> clients;
@@ -85,8 +78,8 @@ struct Server::Impl {
   tcp::acceptor acceptor{io};
   asio::steady_timer acceptRetry{io};
   int port = 0;
-  // Last, so that it is joined first: its jobs post their answers to `io`.
-  asio::thread_pool pool;
+  // Last, so that its threads stop first: its jobs post their answers to `io`.
+  ViewRenderer renderer;
 };
 
 // One client connection, driven by the event loop: waiting for a request,
@@ -163,35 +156,55 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
     work(routed.work == Routed::Work::Render, routed.options);
   }
 
-  // Renders and plots run on the pool; meanwhile the loop watches the
-  // connection, so that a client that leaves drops its render.
+  // Renders and plots run on the render threads; meanwhile the loop watches
+  // the connection, so that a client that leaves drops its render.
   void work(bool render, const preview::Options& options) {
     state_ = State::Working;
     stream_.expires_never();
     gone_ = std::make_shared<std::atomic<bool>>(false);
     const std::uint64_t job = ++job_;
-    // Counted here, in the order requests arrive, not when the pool gets to
-    // them: an older request still queued must not supersede a newer one.
+    watchHangUp(job);
+    // The answer is written by the loop, which the work keeps running.
+    auto reply = [self = shared_from_this(), job,
+                  busy =
+                      std::make_shared<asio::executor_work_guard<asio::io_context::executor_type>>(
+                          server_.io.get_executor())](Answer answer) mutable {
+      // Handed on, so that the thread that finished the work holds neither.
+      asio::io_context& io = self->server_.io;
+      asio::post(io,
+                 [self = std::move(self), busy = std::move(busy), job,
+                  answer = std::move(answer)]() mutable { self->finish(job, std::move(answer)); });
+    };
+    Impl& server = server_;
+    if (!render) {
+      return server.renderer.plot(options,
+                                  [reply](bool ok, Plot& plot, const std::string& error) mutable {
+                                    reply(ok ? plotAnswer(plot) : refusal(500, error));
+                                  });
+    }
+    // Counted here, in the order requests arrive, not when the render
+    // threads get to them: an older request still waiting must not
+    // supersede a newer one.
     std::shared_ptr<Generation> generation;
     std::uint64_t mine = 0;
-    if (render && !options.client.empty()) {
-      generation = server_.generationOf(options.client);
+    if (!options.client.empty()) {
+      generation = server.generationOf(options.client);
       mine = ++generation->latest;
     }
-    watchHangUp(job);
-    asio::post(server_.pool, [self = shared_from_this(), &server = server_, gone = gone_,
-                              busy = asio::make_work_guard(server_.io), render, options, generation,
-                              mine, job]() mutable {
-      Answer res;
-      try {
-        res = render ? server.render(options, *gone, generation, mine) : server.plot(options);
-      } catch (const std::exception&) {
-        res = refusal(500, "the server failed on this request");
-      }
-      asio::post(server.io, [self = std::move(self), job, res = std::move(res)]() mutable {
-        self->finish(job, std::move(res));
-      });
-    });
+    // A newer request of the same client supersedes this one; so does the
+    // client going away, and the server stopping.
+    auto cancelled = [&server, generation, mine, gone = gone_] {
+      return server.stopping.load() || (generation && generation->latest.load() != mine) ||
+             gone->load();
+    };
+    server.renderer.render(
+        options, cancelled,
+        [reply, &server](bool ok, Frame& frame, const std::string& error) mutable {
+          if (!ok) return reply(refusal(500, error));
+          if (!frame.cancelled) return reply(frameAnswer(std::move(frame)));
+          reply(server.stopping ? refusal(503, "the server is stopping")
+                                : refusal(409, "superseded by a newer request"));
+        });
   }
 
   // A readable socket while no request is expected means the client hung up
@@ -306,29 +319,6 @@ void Server::Impl::shutDown() {
   acceptor.close(ignored);
   acceptRetry.cancel();
   for (Session* session : std::vector<Session*>(sessions.begin(), sessions.end())) session->stop();
-}
-
-Answer Server::Impl::render(const preview::Options& options, const std::atomic<bool>& gone,
-                            const std::shared_ptr<Generation>& generation, std::uint64_t mine) {
-  // A newer request of the same client supersedes this one; so does the
-  // client going away, and the server stopping.
-  const auto cancelled = [&] {
-    return stopping.load() || (generation && generation->latest.load() != mine) || gone.load();
-  };
-  Frame frame;
-  std::string error;
-  if (!renderer.render(options, cancelled, frame, error)) return refusal(500, error);
-  if (frame.cancelled)
-    return stopping ? refusal(503, "the server is stopping")
-                    : refusal(409, "superseded by a newer request");
-  return frameAnswer(frame);
-}
-
-Answer Server::Impl::plot(const preview::Options& options) {
-  Plot plot;
-  std::string error;
-  if (!renderer.plot(options, plot, error)) return refusal(500, error);
-  return plotAnswer(plot);
 }
 
 Server::Server(const ServerSettings& settings) : impl_(std::make_unique<Impl>(settings)) {}

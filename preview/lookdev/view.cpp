@@ -3,16 +3,20 @@
 #include "core/orenNayar.h"
 #include "preview/exr.h"
 #include "preview/hosts.h"
+#include "preview/lookdev/renderQueue.h"
 #include "preview/picture.h"
 #include "preview/png.h"
 #include "preview/render.h"
 #include "preview/summary.h"
+#include "preview/tiles.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <future>
 #include <memory>
+#include <utility>
 
 namespace lookdev {
 
@@ -108,8 +112,279 @@ double keyElevationDegrees(const Options& o) {
   return std::acos(z) / kDegree;
 }
 
-ViewRenderer::ViewRenderer(int threads, std::string mayaPlugin, std::string mentalrayLibrary)
-    : threads_(threads) {
+// One view: set up on a render thread, one task per tile of each host's
+// view, and composed and encoded by the thread that finishes the last tile.
+class ViewRenderer::FrameJob : public RenderJob {
+ public:
+  FrameJob(ViewRenderer& renderer, const Options& options, std::function<bool()> cancelled,
+           FrameDone done)
+      : renderer_(renderer),
+        options_(renderer.withFiles(options)),
+        cancelled_(std::move(cancelled)),
+        done_(std::move(done)),
+        scene_(makeViewScene(options_)) {}
+
+  long long cost() const override {
+    const long long views = options_.host == Host::Maya || options_.host == Host::Mentalray ? 1 : 2;
+    return views * options_.width * options_.height;
+  }
+
+  int start() override {
+    start_ = std::chrono::steady_clock::now();
+    try {
+      if (!renderer_.makeBackends(options_, backends_, error_)) return 0;
+      const int threads = renderer_.threads();
+      for (const auto& backend : backends_) {
+        if (!backend->prepare(scene_, error_)) return 0;
+        shaders_.emplace_back();
+        for (int t = 0; t < threads; ++t) shaders_.back().push_back(backend->forThread());
+        counts_.emplace_back(static_cast<size_t>(threads));
+        busy_.emplace_back(static_cast<size_t>(threads));
+        images_.emplace_back(scene_.camera.width, scene_.camera.height);
+      }
+    } catch (const std::exception& e) {
+      error_ = std::string("cannot set the render up: ") + e.what();
+      return 0;
+    }
+    return static_cast<int>(backends_.size()) * tiles_.tileCount();
+  }
+
+  void run(int task, int thread) override {
+    const size_t host = static_cast<size_t>(task / tiles_.tileCount());
+    const auto t = static_cast<size_t>(thread);
+    const auto begun = std::chrono::steady_clock::now();
+    preview::renderTile(scene_, *shaders_[host][t], options_.samplesPerPixel,
+                        tiles_.tileAt(task % tiles_.tileCount()), images_[host], counts_[host][t]);
+    busy_[host][t].seconds +=
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+  }
+
+  bool cancelled() const override { return cancelled_ && cancelled_(); }
+
+  void finish(bool cancelled) override {
+    Frame frame;
+    bool ok = true;
+    if (!error_.empty()) {
+      ok = false;
+    } else if (cancelled) {
+      frame.cancelled = true;
+    } else {
+      try {
+        ok = compose(frame);
+      } catch (const std::exception& e) {
+        error_ = std::string("cannot encode the picture: ") + e.what();
+        ok = false;
+      }
+    }
+    // The hosts' nodes and scenes go before the answer does.
+    shaders_.clear();
+    backends_.clear();
+    done_(ok, frame, error_);
+  }
+
+ private:
+  struct alignas(64) Busy {
+    double seconds = 0.0;
+  };
+
+  bool compose(Frame& frame);
+
+  ViewRenderer& renderer_;
+  const Options options_;
+  const std::function<bool()> cancelled_;
+  const FrameDone done_;
+  const Scene scene_;
+  const preview::TileScheduler tiles_{scene_.camera.width, scene_.camera.height,
+                                      preview::kTileSize};
+  std::chrono::steady_clock::time_point start_;
+  std::string error_;
+  std::vector<std::unique_ptr<preview::ShadingBackend>> backends_;
+  // Per host, per render thread.
+  std::vector<std::vector<std::unique_ptr<preview::ThreadShader>>> shaders_;
+  std::vector<std::vector<preview::TileCounts>> counts_;
+  std::vector<std::vector<Busy>> busy_;
+  std::vector<preview::LinearImage> images_;  // per host
+};
+
+bool ViewRenderer::FrameJob::compose(Frame& frame) {
+  const Options& options = options_;
+  const Scene& scene = scene_;
+  std::string& error = error_;
+  preview::Summary summary;
+  summary.width = scene.camera.width;
+  summary.height = scene.camera.height;
+  summary.samplesPerPixel = options.samplesPerPixel;
+  summary.threads = renderer_.threads();
+  std::vector<std::string> hosts;
+  for (size_t h = 0; h < backends_.size(); ++h) {
+    preview::RenderStats stats;
+    stats.cameraSamples =
+        static_cast<long long>(summary.width) * summary.height * options.samplesPerPixel;
+    for (size_t t = 0; t < counts_[h].size(); ++t) {
+      stats.shadedSamples += counts_[h][t].shaded;
+      stats.nonFiniteSamples += counts_[h][t].nonFinite;
+      stats.seconds += busy_[h][t].seconds;
+    }
+    // The host's time is its share of the render threads' time.
+    stats.seconds /= summary.threads;
+    hosts.push_back(backends_[h]->name());
+    summary.runs.push_back(preview::HostRun{hosts.back(), stats});
+    if (stats.nonFiniteSamples > 0) {
+      error = hosts.back() + " shaded samples that are not finite numbers";
+      return false;
+    }
+  }
+  std::vector<preview::LinearImage>& images = images_;
+  // The difference view and its header need the largest difference even
+  // where the options make the hosts differ.
+  if (images.size() == 2) {
+    summary.notCompared = preview::whyHostsDiffer(options);
+    summary.compared = summary.notCompared.empty();
+    summary.maxDifference = preview::maxAbsDifference(images[0], images[1]);
+    frame.maxDifference = summary.maxDifference;
+  }
+
+  // The rows the picture shows, left to right.
+  std::vector<preview::LabelledRow> rows;
+  std::vector<std::string> rowHosts;
+  preview::LinearImage difference;
+  if (options.host == Host::Difference) {
+    double scale = 1.0;
+    difference = scaledDifference(images[0], images[1], frame.maxDifference, scale);
+    char label[96];
+    std::snprintf(label, sizeof label, "ABS(MAYA - MENTAL RAY) X %.3g, MAX %.3g", scale,
+                  frame.maxDifference);
+    rows.push_back(preview::LabelledRow{label, &difference});
+    rowHosts.push_back("difference");
+  } else {
+    for (size_t i = 0; i < images.size(); ++i) {
+      rows.push_back(preview::LabelledRow{preview::rowLabel(hosts[i]), &images[i]});
+      rowHosts.push_back(hosts[i]);
+    }
+  }
+  int pictureHeight = 0;
+  if (options.format == preview::OutputFormat::Exr) {
+    preview::LinearPicture picture = preview::composeLinearPicture(scene, {rows[0]});
+    if (rows.size() == 2) {
+      const float gap[3] = {0.0f, 0.0f, 0.0f};
+      picture = sideBySide(picture, preview::composeLinearPicture(scene, {rows[1]}), gap);
+    }
+    if (!preview::encodeExr(picture, options, rowHosts, frame.body, error)) return false;
+    frame.contentType = "image/x-exr";
+    pictureHeight = picture.height;
+  } else {
+    preview::Picture picture = preview::composePicture(scene, {rows[0]});
+    if (rows.size() == 2)
+      picture = sideBySide(picture, preview::composePicture(scene, {rows[1]}), kGapColor);
+    std::vector<unsigned char> bytes;
+    if (!preview::encodePng(picture, bytes, error)) return false;
+    frame.body.assign(bytes.begin(), bytes.end());
+    frame.contentType = "image/png";
+    pictureHeight = picture.height;
+  }
+  frame.spheres = sphereDiscs(scene, static_cast<int>(rows.size()), pictureHeight);
+  frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  summary.wallSeconds = frame.seconds;
+  frame.summary = preview::summaryLine(summary);
+  return true;
+}
+
+// The curves: one task per host, each on one thread's shader of its own.
+class ViewRenderer::PlotJob : public RenderJob {
+ public:
+  PlotJob(ViewRenderer& renderer, const Options& request, PlotDone done)
+      : renderer_(renderer), options_(renderer.withFiles(request)), done_(std::move(done)) {
+    // The curves are the reflectance factor alone: the mental-ray-only terms
+    // would add light that does not come from the key.
+    options_.irradiance = false;
+    options_.texture = false;
+  }
+
+  long long cost() const override { return 0; }
+
+  int start() override {
+    plot_.elevation = keyElevationDegrees(options_);
+    const double thetaI = plot_.elevation * kDegree;
+    plot_.lambert = std::max(0.0, std::cos(thetaI));
+    // A surface facing +z; light and view in the x-z plane.
+    const preview::Vec3 L{static_cast<float>(std::sin(thetaI)), 0.0f,
+                          static_cast<float>(std::cos(thetaI))};
+    for (const float sigma : options_.roughness)
+      scene_.spheres.push_back(
+          preview::Sphere{preview::Vec3{0.0f, 0.0f, 0.0f}, 1.0f,
+                          preview::Material{sigma, {1.0f, 1.0f, 1.0f}, 1.0f, 0.0f}});
+    scene_.lights = {
+        mrhost::directionalLight(miColor{1.0f, 1.0f, 1.0f, 1.0f}, miVector{-L.x, -L.y, -L.z})};
+    plot_.curves.resize(scene_.spheres.size());
+    for (size_t s = 0; s < scene_.spheres.size(); ++s)
+      plot_.curves[s].roughness = scene_.spheres[s].material.roughness;
+    try {
+      for (const Host host : {Host::Maya, Host::Mentalray}) {
+        options_.host = host;
+        std::vector<std::unique_ptr<preview::ShadingBackend>> made;
+        if (!renderer_.makeBackends(options_, made, error_) ||
+            !made.front()->prepare(scene_, error_))
+          return 0;
+        shaders_.push_back(made.front()->forThread());
+        backends_.push_back(std::move(made.front()));
+      }
+    } catch (const std::exception& e) {
+      error_ = std::string("cannot set the plot up: ") + e.what();
+      return 0;
+    }
+    return 2;
+  }
+
+  void run(int task, int) override {
+    const preview::Vec3 N{0.0f, 0.0f, 1.0f};
+    for (size_t s = 0; s < scene_.spheres.size(); ++s) {
+      Curve& curve = plot_.curves[s];
+      std::vector<float>& values = task == 0 ? curve.maya : curve.mentalray;
+      for (int degrees = -90; degrees <= 90; ++degrees) {
+        const double thetaR = degrees * kDegree;
+        const preview::Vec3 V{static_cast<float>(std::sin(thetaR)), 0.0f,
+                              static_cast<float>(std::cos(thetaR))};
+        preview::Hit hit;
+        hit.sphere = static_cast<int>(s);
+        hit.point = preview::Vec3{0.0f, 0.0f, 0.0f};
+        hit.normal = N;
+        hit.direction = preview::Vec3{-V.x, -V.y, -V.z};
+        values.push_back(shaders_[static_cast<size_t>(task)]->shade(hit).r);
+      }
+    }
+  }
+
+  bool cancelled() const override { return false; }
+
+  void finish(bool) override {
+    shaders_.clear();
+    backends_.clear();
+    const bool ok = error_.empty();
+    if (ok) {
+      for (int degrees = -90; degrees <= 90; ++degrees) plot_.angles.push_back(degrees);
+      const preview::Vec3 N{0.0f, 0.0f, 1.0f};
+      for (Curve& curve : plot_.curves) {
+        const orennayar::OrenNayar model(N, N, curve.roughness);
+        curve.A = model.A();
+        curve.B = model.B();
+      }
+    }
+    done_(ok, plot_, error_);
+  }
+
+ private:
+  ViewRenderer& renderer_;
+  Options options_;
+  const PlotDone done_;
+  Scene scene_;
+  Plot plot_;
+  std::string error_;
+  std::vector<std::unique_ptr<preview::ShadingBackend>> backends_;  // Maya, mental ray
+  std::vector<std::unique_ptr<preview::ThreadShader>> shaders_;
+};
+
+ViewRenderer::ViewRenderer(int threads, std::string mayaPlugin, std::string mentalrayLibrary,
+                           int maxJobs) {
   // The default files lie beside the program, which /proc names: looked up
   // once here rather than on every request.
   Options files;
@@ -117,27 +392,12 @@ ViewRenderer::ViewRenderer(int threads, std::string mayaPlugin, std::string ment
   files.mentalrayLibrary = std::move(mentalrayLibrary);
   mayaPlugin_ = preview::mayaPluginPath(files);
   mentalrayLibrary_ = preview::mentalrayLibraryPath(files);
+  queue_ = std::make_unique<RenderQueue>(threads, maxJobs, kPixelBudget);
 }
 
-ViewRenderer::Turn::~Turn() {
-  if (!held_) return;
-  {
-    const std::lock_guard<std::mutex> lock(r_.turnMutex_);
-    r_.busy_ = false;
-  }
-  r_.turnFree_.notify_all();
-}
+ViewRenderer::~ViewRenderer() = default;
 
-bool ViewRenderer::Turn::take(const std::function<bool()>& cancelled) {
-  std::unique_lock<std::mutex> lock(r_.turnMutex_);
-  while (r_.busy_) {
-    if (cancelled && cancelled()) return false;
-    r_.turnFree_.wait_for(lock, std::chrono::milliseconds(20));
-  }
-  r_.busy_ = true;
-  held_ = true;
-  return true;
-}
+int ViewRenderer::threads() const { return queue_->threads(); }
 
 Options ViewRenderer::withFiles(const Options& options) const {
   Options o = options;
@@ -164,148 +424,40 @@ bool ViewRenderer::makeBackends(const Options& options,
   return true;
 }
 
-bool ViewRenderer::render(const Options& request, const std::function<bool()>& cancelled,
-                          Frame& frame, std::string& error) {
-  frame = Frame{};
-  Turn turn(*this);
-  if (!turn.take(cancelled)) {
-    frame.cancelled = true;
-    return true;
-  }
-  const auto start = std::chrono::steady_clock::now();
-  const Options options = withFiles(request);
-  const Scene scene = makeViewScene(options);
-  preview::RenderSettings settings;
-  settings.samplesPerPixel = options.samplesPerPixel;
-  settings.threads = threads_;
-  std::vector<std::unique_ptr<preview::ShadingBackend>> backends;
-  preview::HostRenders renders;
-  if (!makeBackends(options, backends, error) ||
-      !preview::renderBackends(backends, options, scene, settings, renders, error, nullptr,
-                               cancelled))
-    return false;
-  if (renders.cancelled) {
-    frame.cancelled = true;
-    return true;
-  }
-  preview::Summary& summary = renders.summary;
-  std::vector<preview::LinearImage>& images = renders.images;
-  for (const preview::HostRun& run : summary.runs) {
-    if (run.stats.nonFiniteSamples > 0) {
-      error = run.name + " shaded samples that are not finite numbers";
-      return false;
-    }
-  }
-  // The difference view and its header need the largest difference even
-  // where the options make the hosts differ, and renderHosts measured it only
-  // where they compare.
-  if (images.size() == 2) {
-    if (!summary.compared) summary.maxDifference = preview::maxAbsDifference(images[0], images[1]);
-    frame.maxDifference = summary.maxDifference;
-  }
-
-  // The rows the picture shows, left to right.
-  std::vector<preview::LabelledRow> rows;
-  std::vector<std::string> rowHosts;
-  preview::LinearImage difference;
-  if (options.host == Host::Difference) {
-    double scale = 1.0;
-    difference = scaledDifference(images[0], images[1], frame.maxDifference, scale);
-    char label[96];
-    std::snprintf(label, sizeof label, "ABS(MAYA - MENTAL RAY) X %.3g, MAX %.3g", scale,
-                  frame.maxDifference);
-    rows.push_back(preview::LabelledRow{label, &difference});
-    rowHosts.push_back("difference");
-  } else {
-    for (size_t i = 0; i < images.size(); ++i) {
-      rows.push_back(preview::LabelledRow{preview::rowLabel(renders.hosts[i]), &images[i]});
-      rowHosts.push_back(renders.hosts[i]);
-    }
-  }
-  int pictureHeight = 0;
-  if (options.format == preview::OutputFormat::Exr) {
-    preview::LinearPicture picture = preview::composeLinearPicture(scene, {rows[0]});
-    if (rows.size() == 2) {
-      const float gap[3] = {0.0f, 0.0f, 0.0f};
-      picture = sideBySide(picture, preview::composeLinearPicture(scene, {rows[1]}), gap);
-    }
-    if (!preview::encodeExr(picture, options, rowHosts, frame.body, error)) return false;
-    frame.contentType = "image/x-exr";
-    pictureHeight = picture.height;
-  } else {
-    preview::Picture picture = preview::composePicture(scene, {rows[0]});
-    if (rows.size() == 2)
-      picture = sideBySide(picture, preview::composePicture(scene, {rows[1]}), kGapColor);
-    std::vector<unsigned char> bytes;
-    if (!preview::encodePng(picture, bytes, error)) return false;
-    frame.body.assign(bytes.begin(), bytes.end());
-    frame.contentType = "image/png";
-    pictureHeight = picture.height;
-  }
-  frame.spheres = sphereDiscs(scene, static_cast<int>(rows.size()), pictureHeight);
-  frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  summary.wallSeconds = frame.seconds;
-  frame.summary = preview::summaryLine(summary);
-  return true;
+void ViewRenderer::render(const Options& options, std::function<bool()> cancelled, FrameDone done) {
+  queue_->submit(std::make_shared<FrameJob>(*this, options, std::move(cancelled), std::move(done)));
 }
 
-bool ViewRenderer::plot(const Options& request, Plot& plot, std::string& error) {
-  plot = Plot{};
-  Options options = withFiles(request);
-  // The curves are the reflectance factor alone: the mental-ray-only terms
-  // would add light that does not come from the key.
-  options.irradiance = false;
-  options.texture = false;
-  plot.elevation = keyElevationDegrees(options);
-  const double thetaI = plot.elevation * kDegree;
-  plot.lambert = std::max(0.0, std::cos(thetaI));
+void ViewRenderer::plot(const Options& options, PlotDone done) {
+  queue_->submit(std::make_shared<PlotJob>(*this, options, std::move(done)));
+}
 
-  // A surface facing +z; light and view in the x-z plane.
-  const preview::Vec3 N{0.0f, 0.0f, 1.0f};
-  const preview::Vec3 L{static_cast<float>(std::sin(thetaI)), 0.0f,
-                        static_cast<float>(std::cos(thetaI))};
-  Scene scene;
-  for (const float sigma : options.roughness)
-    scene.spheres.push_back(
-        preview::Sphere{preview::Vec3{0.0f, 0.0f, 0.0f}, 1.0f,
-                        preview::Material{sigma, {1.0f, 1.0f, 1.0f}, 1.0f, 0.0f}});
-  scene.lights = {
-      mrhost::directionalLight(miColor{1.0f, 1.0f, 1.0f, 1.0f}, miVector{-L.x, -L.y, -L.z})};
+namespace {
 
-  Turn turn(*this);
-  turn.take(nullptr);
-  for (const Host host : {Host::Maya, Host::Mentalray}) {
-    options.host = host;
-    std::vector<std::unique_ptr<preview::ShadingBackend>> backends;
-    if (!makeBackends(options, backends, error) || !backends.front()->prepare(scene, error))
-      return false;
-    const std::unique_ptr<preview::ThreadShader> shader = backends.front()->forThread();
-    plot.curves.resize(scene.spheres.size());
-    for (size_t s = 0; s < scene.spheres.size(); ++s) {
-      Curve& curve = plot.curves[s];
-      curve.roughness = scene.spheres[s].material.roughness;
-      std::vector<float>& values = host == Host::Maya ? curve.maya : curve.mentalray;
-      values.clear();
-      for (int degrees = -90; degrees <= 90; ++degrees) {
-        const double thetaR = degrees * kDegree;
-        const preview::Vec3 V{static_cast<float>(std::sin(thetaR)), 0.0f,
-                              static_cast<float>(std::cos(thetaR))};
-        preview::Hit hit;
-        hit.sphere = static_cast<int>(s);
-        hit.point = preview::Vec3{0.0f, 0.0f, 0.0f};
-        hit.normal = N;
-        hit.direction = preview::Vec3{-V.x, -V.y, -V.z};
-        values.push_back(shader->shade(hit).r);
-      }
-    }
-  }
-  for (int degrees = -90; degrees <= 90; ++degrees) plot.angles.push_back(degrees);
-  for (Curve& curve : plot.curves) {
-    const orennayar::OrenNayar model(N, N, curve.roughness);
-    curve.A = model.A();
-    curve.B = model.B();
-  }
-  return true;
+// Waits for one outcome handed over by a render thread.
+template <class Result>
+bool awaited(const std::function<void(std::function<void(bool, Result&, const std::string&)>)>& ask,
+             Result& result, std::string& error) {
+  std::promise<bool> promise;
+  std::future<bool> outcome = promise.get_future();
+  ask([&](bool ok, Result& value, const std::string& why) {
+    result = std::move(value);
+    error = why;
+    promise.set_value(ok);
+  });
+  return outcome.get();
+}
+
+}  // namespace
+
+bool ViewRenderer::render(const Options& options, const std::function<bool()>& cancelled,
+                          Frame& frame, std::string& error) {
+  return awaited<Frame>([&](FrameDone done) { render(options, cancelled, std::move(done)); }, frame,
+                        error);
+}
+
+bool ViewRenderer::plot(const Options& options, Plot& plot, std::string& error) {
+  return awaited<Plot>([&](PlotDone done) { this->plot(options, std::move(done)); }, plot, error);
 }
 
 }  // namespace lookdev

@@ -33,7 +33,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Answer = std::optional<testsupport::HttpAnswer>;
 
-constexpr int kRequestThreads = 4;
 constexpr int kRenderThreads = 2;
 // Short enough that a test can wait for the server to close a connection.
 constexpr double kConnectionLimitSeconds = 4.0;
@@ -66,7 +65,6 @@ class Lookdev : public ::testing::Test {
     lookdev::ServerSettings settings;
     settings.port = 0;
     settings.renderThreads = kRenderThreads;
-    settings.requestThreads = kRequestThreads;
     settings.idleSeconds = settings.readSeconds = kConnectionLimitSeconds;
     settings.mayaPlugin = testsupport::besideExecutable(MATTORA_PLUGIN_PATH);
     settings.mentalrayLibrary = testsupport::besideExecutable(VELA_MATTORA_LIBRARY);
@@ -220,9 +218,30 @@ TEST_F(Lookdev, ConcurrentRequestsAreEachServedCorrectly) {
   }
   done = true;
   watcher.join();
-  // Ours: the clients and the watcher; the server's: its pool (started with
-  // it, so already counted) and one render's threads.
-  EXPECT_LE(mostThreads.load(), before + static_cast<int>(targets.size()) + 1 + kRenderThreads);
+  // Ours: the clients and the watcher. The server's render threads started
+  // with it, so they are counted already: a render starts none of its own.
+  EXPECT_LE(mostThreads.load(), before + static_cast<int>(targets.size()) + 1);
+}
+
+// Renders share the render threads as they come: a small one sent while 16
+// large ones run is answered within a second, where waiting for them would
+// take many.
+TEST_F(Lookdev, ASmallRenderIsAnsweredWhileLargeOnesRun) {
+  std::vector<std::future<Answer>> large;
+  for (int i = 0; i < 16; ++i)
+    large.push_back(std::async(std::launch::async, [i] {
+      // Given up after 3 s, which drops the render.
+      return testsupport::httpGet(
+          server_->port(), "/render?size=512x512&spp=16&client=large" + std::to_string(i), 3.0);
+    }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto start = Clock::now();
+  const Answer small = get("/render?size=32x32&spp=1");
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  ASSERT_TRUE(small);
+  EXPECT_EQ(small->status, 200);
+  EXPECT_LT(seconds, 1.0);
+  for (std::future<Answer>& answer : large) EXPECT_FALSE(answer.get()) << "a large render done";
 }
 
 // A render nobody waits for any more is dropped: the next request does not
