@@ -237,6 +237,8 @@ const std::vector<OptionSpec> kOptions = {
      }},
     {"client", "NAME", "requests of one client supersede each other", false, true, 1,
      [](const Values& v, Front, Options& o) { return readClient(v[0], o.client); }},
+    {"quick", "", "a frame soon replaced: rendered at half the size, scaled up, encoded for speed",
+     false, true, 0, [](const Values& v, Front, Options& o) { return readFlag(v, o.quick); }},
     {"export", "mel|mi FILE",
      "also write the material as a look: mel, a script that makes a mattora node in Maya; mi, a "
      "vela_mattora shader statement for mental ray",

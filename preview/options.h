@@ -52,12 +52,15 @@ struct Options {
   Vec3 keyLight{0.0f, 0.0f, 1.0f};
   // Whose requests supersede one another; empty: none.
   std::string client;
+  // A frame soon replaced by a refined one: rendered at half the size in
+  // each direction, scaled up to the size asked for, and encoded for speed.
+  bool quick = false;
 };
 
 // Who reads the options: mattora-preview's command line, or a request to
 // mattora-lookdev, whose parameters are the same options by name (without the
 // dashes) less those that choose files or threads, plus its own: --host
-// difference, --key-light, --format and --client.
+// difference, --key-light, --format, --client and --quick.
 enum class Front { Preview, Lookdev };
 
 // One option, as both fronts read it: --NAME on mattora-preview's command

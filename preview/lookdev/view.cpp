@@ -69,6 +69,55 @@ preview::LinearImage scaledDifference(const preview::LinearImage& a, const previ
   return out;
 }
 
+// The options a quick frame renders with: half the size in each direction.
+Options rendered(const Options& options) {
+  Options o = options;
+  if (o.quick) {
+    o.width = (o.width + 1) / 2;
+    o.height = (o.height + 1) / 2;
+  }
+  return o;
+}
+
+// `image` stretched to width x height, each pixel interpolated between the
+// four nearest of the image (bilinear, the edges held): across first, row by
+// row of the image, then down.
+preview::LinearImage scaledTo(const preview::LinearImage& image, int width, int height) {
+  struct Step {
+    int low, high;
+    float t;
+  };
+  const auto steps = [](int from, int to) {
+    std::vector<Step> out(static_cast<size_t>(to));
+    const float scale = static_cast<float>(from) / static_cast<float>(to);
+    for (int i = 0; i < to; ++i) {
+      const float at = std::min(std::max((static_cast<float>(i) + 0.5f) * scale - 0.5f, 0.0f),
+                                static_cast<float>(from - 1));
+      const int low = static_cast<int>(at);
+      out[static_cast<size_t>(i)] = Step{low, std::min(low + 1, from - 1), at - low};
+    }
+    return out;
+  };
+  const std::vector<Step> across = steps(image.width, width), down = steps(image.height, height);
+  preview::LinearImage wide(width, image.height);
+  for (int y = 0; y < image.height; ++y) {
+    const float* in = image.pixel(0, y);
+    float* out = wide.pixel(0, y);
+    for (const Step& s : across)
+      for (int c = 0; c < 3; ++c, ++out)
+        *out = in[s.low * 3 + c] + (in[s.high * 3 + c] - in[s.low * 3 + c]) * s.t;
+  }
+  preview::LinearImage out(width, height);
+  for (int y = 0; y < height; ++y) {
+    const Step& s = down[static_cast<size_t>(y)];
+    const float* top = wide.pixel(0, s.low);
+    const float* bottom = wide.pixel(0, s.high);
+    float* row = out.pixel(0, y);
+    for (int i = 0; i < width * 3; ++i) row[i] = top[i] + (bottom[i] - top[i]) * s.t;
+  }
+  return out;
+}
+
 // The spheres' discs in a picture of `views` views side by side, each view
 // between the label bands of composePicture.
 std::string sphereDiscs(const Scene& scene, int views, int pictureHeight) {
@@ -122,7 +171,8 @@ class ViewRenderer::FrameJob : public RenderJob {
         options_(renderer.withFiles(options)),
         cancelled_(std::move(cancelled)),
         done_(std::move(done)),
-        scene_(makeViewScene(options_)) {}
+        scene_(makeViewScene(options_)),
+        renderScene_(options_.quick ? makeViewScene(rendered(options_)) : scene_) {}
 
   long long cost() const override {
     const long long views = options_.host == Host::Maya || options_.host == Host::Mentalray ? 1 : 2;
@@ -135,12 +185,12 @@ class ViewRenderer::FrameJob : public RenderJob {
       if (!renderer_.makeBackends(options_, backends_, error_)) return 0;
       const int threads = renderer_.threads();
       for (const auto& backend : backends_) {
-        if (!backend->prepare(scene_, error_)) return 0;
+        if (!backend->prepare(renderScene_, error_)) return 0;
         shaders_.emplace_back();
         for (int t = 0; t < threads; ++t) shaders_.back().push_back(backend->forThread());
         counts_.emplace_back(static_cast<size_t>(threads));
         busy_.emplace_back(static_cast<size_t>(threads));
-        images_.emplace_back(scene_.camera.width, scene_.camera.height);
+        images_.emplace_back(renderScene_.camera.width, renderScene_.camera.height);
       }
     } catch (const std::exception& e) {
       error_ = std::string("cannot set the render up: ") + e.what();
@@ -153,7 +203,7 @@ class ViewRenderer::FrameJob : public RenderJob {
     const size_t host = static_cast<size_t>(task / tiles_.tileCount());
     const auto t = static_cast<size_t>(thread);
     const auto begun = std::chrono::steady_clock::now();
-    preview::renderTile(scene_, *shaders_[host][t], options_.samplesPerPixel,
+    preview::renderTile(renderScene_, *shaders_[host][t], options_.samplesPerPixel,
                         tiles_.tileAt(task % tiles_.tileCount()), images_[host], counts_[host][t]);
     busy_[host][t].seconds +=
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
@@ -193,8 +243,9 @@ class ViewRenderer::FrameJob : public RenderJob {
   const Options options_;
   const std::function<bool()> cancelled_;
   const FrameDone done_;
-  const Scene scene_;
-  const preview::TileScheduler tiles_{scene_.camera.width, scene_.camera.height,
+  const Scene scene_;        // the picture's
+  const Scene renderScene_;  // the views rendered: scene_, or for a quick frame half its size
+  const preview::TileScheduler tiles_{renderScene_.camera.width, renderScene_.camera.height,
                                       preview::kTileSize};
   std::chrono::steady_clock::time_point start_;
   std::string error_;
@@ -211,8 +262,8 @@ bool ViewRenderer::FrameJob::compose(Frame& frame) {
   const Scene& scene = scene_;
   std::string& error = error_;
   preview::Summary summary;
-  summary.width = scene.camera.width;
-  summary.height = scene.camera.height;
+  summary.width = renderScene_.camera.width;
+  summary.height = renderScene_.camera.height;
   summary.samplesPerPixel = options.samplesPerPixel;
   summary.threads = renderer_.threads();
   std::vector<std::string> hosts;
@@ -243,6 +294,9 @@ bool ViewRenderer::FrameJob::compose(Frame& frame) {
     summary.maxDifference = preview::maxAbsDifference(images[0], images[1]);
     frame.maxDifference = summary.maxDifference;
   }
+  if (options.quick)
+    for (preview::LinearImage& image : images)
+      image = scaledTo(image, scene.camera.width, scene.camera.height);
 
   // The rows the picture shows, left to right.
   std::vector<preview::LabelledRow> rows;
@@ -277,7 +331,10 @@ bool ViewRenderer::FrameJob::compose(Frame& frame) {
     if (rows.size() == 2)
       picture = sideBySide(picture, preview::composePicture(scene, {rows[1]}), kGapColor);
     std::vector<unsigned char> bytes;
-    if (!preview::encodePng(picture, bytes, error)) return false;
+    if (!preview::encodePng(
+            picture, bytes, error,
+            options.quick ? preview::PngCompression::Fast : preview::PngCompression::Small))
+      return false;
     frame.body.assign(bytes.begin(), bytes.end());
     frame.contentType = "image/png";
     pictureHeight = picture.height;

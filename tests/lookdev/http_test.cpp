@@ -111,6 +111,8 @@ TEST_F(Lookdev, GoodParametersGiveThePictureOrTheCurves) {
       {"/render?size=32x32&roughness=1&roughness=0.25&irradiance=1&irradiance=0", "image/png",
        2 * 32 + 8},
       {"/render?size=32x32&format=exr", "image/x-exr", 0},
+      // A quick frame renders half the size, and is scaled up to the size asked for.
+      {"/render?size=64x48&spp=1&quick=1", "image/png", 2 * 64 + 8},
       {"/plot?roughness=0.5&key-light=0,1,1", "application/json", 0},
       {"/export?format=mel&roughness=0.7", "text/plain; charset=utf-8", 0},
       {"/export?roughness=0.7&format=mi&client=tab", "text/plain; charset=utf-8", 0},
