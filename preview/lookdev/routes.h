@@ -7,6 +7,7 @@
 #include "preview/lookdev/view.h"
 #include "preview/options.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,8 +29,13 @@ struct Answer {
 Answer refusal(int status, const std::string& message, const std::string& parameter = {});
 
 struct Request {
-  std::string method;  // "GET"
-  std::string target;  // as sent: path and query
+  std::string method;               // "GET"
+  std::string target;               // as sent: path and query
+  std::optional<std::string> host;  // the Host header, when there is one
+  unsigned version = 11;            // 10 or 11
+  // The address the connection arrived on (numeric); the Host header may
+  // name it.
+  std::string localAddress;
 };
 
 // What the server does with a request: answer at once, or render or plot the
@@ -41,7 +47,12 @@ struct Routed {
   preview::Options options;  // Render, Plot
 };
 
-Routed route(const Request& request);
+// Whom the server answers: a Host header naming a loopback name or address,
+// the address it listens on (`listenAddress`), the address the connection
+// arrived on, or this machine's name. Any other name may be a page of
+// another site that the browser reaches through a name it rebound to this
+// machine: 403.
+Routed route(const Request& request, const std::string& listenAddress);
 
 Answer frameAnswer(Frame frame);
 Answer plotAnswer(const Plot& plot);

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <list>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -66,6 +67,7 @@ struct Server::Impl {
   void accept();
   void shutDown();
   void forget(Session* session);
+  void resumeAccept();
   const ServerSettings settings;
   std::atomic<bool> stopping{false};
   std::mutex clientsMutex;
@@ -73,6 +75,9 @@ struct Server::Impl {
   // The event loop's own: touched only from its thread. Declared before the
   // loop, which destroys the sessions it still holds as it goes.
   std::unordered_set<Session*> sessions;
+  // Those waiting for a request or reading one, longest idle first: at the
+  // connection limit the first makes room for a new client.
+  std::list<Session*> idle;
   bool acceptPaused = false;
   asio::io_context io{1};
   tcp::acceptor acceptor{io};
@@ -89,14 +94,25 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
   Session(Impl& server, tcp::socket socket) : server_(server), stream_(std::move(socket)) {
     server_.sessions.insert(this);
     beast::error_code ignored;
+    localAddress_ = stream_.socket().local_endpoint(ignored).address().to_string();
     stream_.socket().set_option(tcp::no_delay(true), ignored);
     // For the hang-up check's peek, which must not wait; Beast's own
     // asynchronous reads and writes are unaffected.
     stream_.socket().non_blocking(true, ignored);
   }
-  ~Session() { server_.forget(this); }
+  ~Session() {
+    busy();
+    server_.forget(this);
+  }
 
   void start() { waitForRequest(); }
+
+  // Closed to make room for a new client: no longer counted as open.
+  void evict() {
+    busy();
+    server_.sessions.erase(this);
+    close();
+  }
 
   // The server is stopping: a connection with no request under way closes;
   // one being worked on answers 503 once its job sees the stop.
@@ -107,9 +123,24 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
  private:
   enum class State { Waiting, Working, Writing };
 
+  // In the line of idle connections, at its end, from when it began to wait
+  // for a request until the request is read.
+  void idle() {
+    if (idleAt_) return;
+    idleAt_ = server_.idle.insert(server_.idle.end(), this);
+    // One that can make room for a new client.
+    server_.resumeAccept();
+  }
+  void busy() {
+    if (!idleAt_) return;
+    server_.idle.erase(*idleAt_);
+    idleAt_.reset();
+  }
+
   void waitForRequest() {
     state_ = State::Waiting;
     if (server_.stopping) return close();
+    idle();
     if (buffer_.size() > 0) return readRequest();  // sent before the last answer went out
     // Waiting for a request to begin costs no thread, only this limit.
     stream_.expires_after(lasting(server_.settings.idleSeconds));
@@ -132,6 +163,7 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
   }
 
   void onRequest(beast::error_code ec) {
+    busy();
     if (ec) {
       // A request the parser refuses gets an answer; a connection that
       // closed, failed or ran out of time does not.
@@ -140,15 +172,29 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
         return close();
       keepAlive_ = false;
       head_ = false;
+      if (ec == http::error::header_limit) {
+        // Its first line alone overran the limit, or its header fields did.
+        const auto* read = static_cast<const char*>(buffer_.data().data());
+        const std::string_view head(read, buffer_.size());
+        if (head.find("\r\n") == std::string_view::npos)
+          return send(refusal(414, "the request's target is longer than this server reads (" +
+                                       std::to_string(kHeaderLimit / 1024) + " KiB)"));
+        return send(refusal(431, "the request's header fields are longer than this server reads (" +
+                                     std::to_string(kHeaderLimit / 1024) + " KiB)"));
+      }
       return send(refusal(400, "the request is not HTTP this server reads"));
     }
     const http::request<http::string_body>& request = parser_->get();
     version_ = request.version();
     keepAlive_ = request.keep_alive();
     head_ = request.method() == http::verb::head;
+    Request asked{std::string(request.method_string()), std::string(request.target()), std::nullopt,
+                  version_, localAddress_};
+    if (const auto host = request.find(http::field::host); host != request.end())
+      asked.host = std::string(host->value());
     Routed routed;
     try {
-      routed = route(Request{std::string(request.method_string()), std::string(request.target())});
+      routed = route(asked, server_.settings.address);
     } catch (const std::exception&) {
       return send(refusal(500, "the server failed on this request"));
     }
@@ -273,6 +319,8 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
   bool keepAlive_ = false, head_ = false;
   std::uint64_t job_ = 0;
   std::shared_ptr<std::atomic<bool>> gone_;  // the client left while its request was worked on
+  std::optional<std::list<Session*>::iterator> idleAt_;  // its place among the idle
+  std::string localAddress_;
 };
 
 std::shared_ptr<Server::Impl::Generation> Server::Impl::generationOf(const std::string& client) {
@@ -297,21 +345,31 @@ void Server::Impl::accept() {
       });
       return;
     }
+    // At the limit, the connection idle the longest makes room: a client
+    // that comes is answered, whoever holds connections open and sends
+    // nothing on them.
+    if (sessions.size() >= static_cast<size_t>(settings.maxConnections) && !idle.empty())
+      idle.front()->evict();
     std::make_shared<Session>(*this, std::move(socket))->start();
-    // At the limit, further clients wait in the listen queue until one leaves.
-    if (sessions.size() >= static_cast<size_t>(settings.maxConnections))
+    // Every connection busy: further clients wait in the listen queue until
+    // one is idle or leaves.
+    if (sessions.size() >= static_cast<size_t>(settings.maxConnections) && idle.empty())
       acceptPaused = true;
     else
       accept();
   });
 }
 
-void Server::Impl::forget(Session* session) {
-  sessions.erase(session);
+void Server::Impl::resumeAccept() {
   if (acceptPaused && !stopping) {
     acceptPaused = false;
     accept();
   }
+}
+
+void Server::Impl::forget(Session* session) {
+  sessions.erase(session);
+  resumeAccept();
 }
 
 void Server::Impl::shutDown() {

@@ -178,9 +178,14 @@ TEST_F(Lookdev, TheCurvesAreTheModelsFactorThroughBothDeliverables) {
   }
 }
 
-// Refusals reach the client as the routes make them (tested there in full).
+// Refusals reach the client as the routes make them (tested there in full),
+// and so does a target longer than the server reads.
 TEST_F(Lookdev, RefusalsReachTheClientAsOneLineOfJson) {
-  for (const auto& [target, status] : {std::pair{"/render?spp=0", 400}, {"/lookdev.js/..", 404}}) {
+  std::string manyParameters = "/render?spp=1";
+  for (int i = 0; i < 5000; ++i) manyParameters += "&spp=1";
+  for (const auto& [target, status] : {std::pair<std::string, int>{"/render?spp=0", 400},
+                                       {"/lookdev.js/..", 404},
+                                       {manyParameters, 414}}) {
     const Answer r = get(target);
     ASSERT_TRUE(r) << target;
     EXPECT_EQ(r->status, status) << target;
@@ -310,6 +315,40 @@ TEST_F(Lookdev, IdleAndHalfSentConnectionsHoldNoThread) {
     char byte;
     EXPECT_EQ(::recv(p.fd, &byte, 1, 0), 0) << "connection " << i;
   }
+}
+
+// At the connection limit the connection idle the longest is closed to make
+// room: a new client is answered at once, however many sit idle.
+TEST_F(Lookdev, AtTheConnectionLimitTheLongestIdleMakesRoom) {
+  lookdev::ServerSettings settings;
+  settings.port = 0;
+  settings.maxConnections = 16;
+  settings.mayaPlugin = testsupport::besideExecutable(MATTORA_PLUGIN_PATH);
+  settings.mentalrayLibrary = testsupport::besideExecutable(VELA_MATTORA_LIBRARY);
+  lookdev::Server server(settings);
+  std::string error;
+  ASSERT_TRUE(server.bind(error)) << error;
+  std::thread serving([&server] { server.serve(); });
+  std::vector<std::unique_ptr<testsupport::HttpConnection>> idle;
+  for (int i = 0; i < 24; ++i) {
+    idle.push_back(std::make_unique<testsupport::HttpConnection>(server.port()));
+    ASSERT_TRUE(idle.back()->get("/lookdev.css")) << "connection " << i;
+  }
+  const auto start = Clock::now();
+  const std::optional<testsupport::HttpAnswer> r =
+      testsupport::httpGet(server.port(), "/render?size=32x32&spp=1", 5.0);
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->status, 200);
+  EXPECT_LT(seconds, 1.0);
+  // The first nine were closed, oldest first; the last fifteen still serve.
+  for (size_t i = 0; i < idle.size(); ++i) {
+    pollfd p{idle[i]->socket().native_handle(), POLLIN, 0};
+    const bool closed = ::poll(&p, 1, i < 9 ? 2000 : 0) == 1;
+    EXPECT_EQ(closed, i < 9) << "connection " << i;
+  }
+  server.stop();
+  serving.join();
 }
 
 // A look leaves the page as MEL and as a .mi shader statement whose every

@@ -14,8 +14,17 @@ namespace {
 
 using lookdev::Routed;
 
+lookdev::Request request(const std::string& method, const std::string& target,
+                         const char* host = "127.0.0.1:8017") {
+  lookdev::Request r;
+  r.method = method;
+  r.target = target;
+  if (host) r.host = host;
+  return r;
+}
+
 Routed get(const std::string& target, const std::string& method = "GET") {
-  return lookdev::route(lookdev::Request{method, target});
+  return lookdev::route(request(method, target), "127.0.0.1");
 }
 
 TEST(Routes, EachRequestGetsItsAnswerOrItsWork) {
@@ -61,6 +70,52 @@ TEST(Routes, EachRequestGetsItsAnswerOrItsWork) {
   EXPECT_EQ(render.options.client, "tab-1");
   EXPECT_EQ(render.options.width, 400);
   EXPECT_EQ(render.options.samplesPerPixel, 4);
+}
+
+// A page of another site can reach the server through a name it rebinds to
+// this machine; the browser then sends that name. Only the server's own
+// names are answered.
+TEST(Routes, OnlyTheServersOwnNamesAreAnswered) {
+  struct Case {
+    const char* host;  // nullptr: no Host header
+    unsigned version;
+    const char* listen;
+    int status;
+  };
+  const std::vector<Case> cases = {
+      {"127.0.0.1:8017", 11, "127.0.0.1", 200},
+      {"localhost:8017", 11, "127.0.0.1", 200},
+      {"LocalHost.", 11, "127.0.0.1", 200},
+      {"tab.localhost:8017", 11, "127.0.0.1", 200},
+      {"127.1.2.3", 11, "127.0.0.1", 200},
+      {"[::1]:8017", 11, "::1", 200},
+      {"[::ffff:127.0.0.1]:8017", 11, "127.0.0.1", 200},
+      {"192.168.1.20:8017", 11, "192.168.1.20", 200},  // the --listen address
+      {"10.0.0.7:8017", 11, "0.0.0.0", 200},           // the address the connection arrived on
+      {"studio-box:8017", 11, "studio-box", 200},
+      {nullptr, 10, "127.0.0.1", 200},
+      {"attacker.example", 11, "127.0.0.1", 403},
+      {"attacker.example:8017", 11, "0.0.0.0", 403},
+      {"localhost.attacker.example", 11, "127.0.0.1", 403},
+      {"127.0.0.1.attacker.example", 11, "127.0.0.1", 403},
+      {"192.168.1.21:8017", 11, "192.168.1.20", 403},
+      {"", 11, "127.0.0.1", 403},
+      {nullptr, 11, "127.0.0.1", 400},
+  };
+  for (const Case& c : cases) {
+    lookdev::Request asked = request("GET", "/render?spp=1", c.host);
+    asked.version = c.version;
+    asked.localAddress = "10.0.0.7";
+    const Routed r = lookdev::route(asked, c.listen);
+    const std::string what = std::string(c.host ? c.host : "(none)") + " listening on " + c.listen;
+    if (c.status == 200) {
+      EXPECT_EQ(r.work, Routed::Work::Render) << what << ": " << r.answer.body;
+      continue;
+    }
+    EXPECT_EQ(r.answer.status, c.status) << what;
+    const nlohmann::json error = nlohmann::json::parse(r.answer.body, nullptr, false);
+    EXPECT_TRUE(error.contains("error")) << what << ": " << r.answer.body;
+  }
 }
 
 TEST(Routes, BadParametersGetA400WithOneLineOfJsonNamingThem) {
