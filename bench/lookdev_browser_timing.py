@@ -4,7 +4,9 @@ browser times it: headless chromium (as tests/browser/lookdev_browser.py
 drives it) on a mattora-lookdev of its own, the page at its default settings.
 
 The key light is moved MOVES times by a click on a different point of the
-sphere; after each move the script waits for the refined frame, then reads
+sphere; after each move the script leaves the browser alone for 0.6 s (the
+driver's polling would take the cores the server renders on), waits for the
+refined frame, then reads
 the Resource Timing entry of the first frame request made after the move (the
 quick frame: one sample per pixel at half the size) and of the plot request
 made beside it. Prints each move's figures, then the medians and the
@@ -24,6 +26,7 @@ import signal
 import statistics
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                                 "browser"))
@@ -65,6 +68,9 @@ def main():
             dy = int(radius * math.sin(angle))
             since = driver.execute_script("return performance.now()")
             ActionChains(driver).move_to_element_with_offset(image, dx, dy).click().perform()
+            # Nothing asked of the browser while the frames are made: the
+            # driver's polling would take the cores the server renders on.
+            time.sleep(0.6)
             generation, _, _ = page.settled(driver, generation)
             entries = sorted(driver.execute_script(ENTRIES, since), key=lambda e: e[1])
             frames = [e for e in entries if "/render?" in e[0]]

@@ -11,6 +11,7 @@
 #include "preview/tiles.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -192,6 +193,15 @@ class ViewRenderer::FrameJob : public RenderJob {
         busy_.emplace_back(static_cast<size_t>(threads));
         images_.emplace_back(renderScene_.camera.width, renderScene_.camera.height);
       }
+      // A PNG of the hosts side by side: each host's half is composed by the
+      // thread that renders its last tile, the first while the other host's
+      // tiles are still being rendered.
+      composeEach_ =
+          options_.format == preview::OutputFormat::Png && options_.host != Host::Difference;
+      remaining_ = std::make_unique<std::atomic<int>[]>(backends_.size());
+      for (size_t h = 0; h < backends_.size(); ++h) remaining_[h] = tiles_.tileCount();
+      pictures_.resize(backends_.size());
+      problems_.resize(backends_.size());
     } catch (const std::exception& e) {
       error_ = std::string("cannot set the render up: ") + e.what();
       return 0;
@@ -207,6 +217,7 @@ class ViewRenderer::FrameJob : public RenderJob {
                         tiles_.tileAt(task % tiles_.tileCount()), images_[host], counts_[host][t]);
     busy_[host][t].seconds +=
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+    if (composeEach_ && remaining_[host].fetch_sub(1) == 1) composeHost(host);
   }
 
   bool cancelled() const override { return cancelled_ && cancelled_(); }
@@ -226,9 +237,6 @@ class ViewRenderer::FrameJob : public RenderJob {
         ok = false;
       }
     }
-    // The hosts' nodes and scenes go before the answer does.
-    shaders_.clear();
-    backends_.clear();
     done_(ok, frame, error_);
   }
 
@@ -238,6 +246,27 @@ class ViewRenderer::FrameJob : public RenderJob {
   };
 
   bool compose(Frame& frame);
+  // The PNG of the composed picture, then the frame's headers: where the
+  // spheres lie, its time and its summary.
+  bool encoded(const preview::Picture& picture, int views, preview::Summary& summary, Frame& frame);
+  void describe(int views, int pictureHeight, preview::Summary& summary, Frame& frame);
+
+  // The picture of one host's view under its label, scaled up first for a
+  // quick frame.
+  void composeHost(size_t host) {
+    try {
+      const preview::LinearImage* image = &images_[host];
+      preview::LinearImage scaled;
+      if (options_.quick) {
+        scaled = scaledTo(*image, scene_.camera.width, scene_.camera.height);
+        image = &scaled;
+      }
+      pictures_[host] = preview::composePicture(
+          scene_, {preview::LabelledRow{preview::rowLabel(backends_[host]->name()), image}});
+    } catch (const std::exception& e) {
+      problems_[host] = std::string("cannot compose the picture: ") + e.what();
+    }
+  }
 
   ViewRenderer& renderer_;
   const Options options_;
@@ -255,6 +284,10 @@ class ViewRenderer::FrameJob : public RenderJob {
   std::vector<std::vector<preview::TileCounts>> counts_;
   std::vector<std::vector<Busy>> busy_;
   std::vector<preview::LinearImage> images_;  // per host
+  bool composeEach_ = false;
+  std::unique_ptr<std::atomic<int>[]> remaining_;  // per host: tiles not yet rendered
+  std::vector<preview::Picture> pictures_;         // per host, when composeEach_
+  std::vector<std::string> problems_;              // per host, of composeHost
 };
 
 bool ViewRenderer::FrameJob::compose(Frame& frame) {
@@ -294,6 +327,16 @@ bool ViewRenderer::FrameJob::compose(Frame& frame) {
     summary.maxDifference = preview::maxAbsDifference(images[0], images[1]);
     frame.maxDifference = summary.maxDifference;
   }
+  if (composeEach_) {
+    for (const std::string& problem : problems_) {
+      if (problem.empty()) continue;
+      error = problem;
+      return false;
+    }
+    preview::Picture picture = std::move(pictures_[0]);
+    if (pictures_.size() == 2) picture = sideBySide(picture, pictures_[1], kGapColor);
+    return encoded(picture, static_cast<int>(pictures_.size()), summary, frame);
+  }
   if (options.quick)
     for (preview::LinearImage& image : images)
       image = scaledTo(image, scene.camera.width, scene.camera.height);
@@ -330,20 +373,31 @@ bool ViewRenderer::FrameJob::compose(Frame& frame) {
     preview::Picture picture = preview::composePicture(scene, {rows[0]});
     if (rows.size() == 2)
       picture = sideBySide(picture, preview::composePicture(scene, {rows[1]}), kGapColor);
-    std::vector<unsigned char> bytes;
-    if (!preview::encodePng(
-            picture, bytes, error,
-            options.quick ? preview::PngCompression::Fast : preview::PngCompression::Small))
-      return false;
-    frame.body.assign(bytes.begin(), bytes.end());
-    frame.contentType = "image/png";
-    pictureHeight = picture.height;
+    return encoded(picture, static_cast<int>(rows.size()), summary, frame);
   }
-  frame.spheres = sphereDiscs(scene, static_cast<int>(rows.size()), pictureHeight);
+  describe(static_cast<int>(rows.size()), pictureHeight, summary, frame);
+  return true;
+}
+
+bool ViewRenderer::FrameJob::encoded(const preview::Picture& picture, int views,
+                                     preview::Summary& summary, Frame& frame) {
+  std::vector<unsigned char> bytes;
+  if (!preview::encodePng(
+          picture, bytes, error_,
+          options_.quick ? preview::PngCompression::Fast : preview::PngCompression::Small))
+    return false;
+  frame.body.assign(bytes.begin(), bytes.end());
+  frame.contentType = "image/png";
+  describe(views, picture.height, summary, frame);
+  return true;
+}
+
+void ViewRenderer::FrameJob::describe(int views, int pictureHeight, preview::Summary& summary,
+                                      Frame& frame) {
+  frame.spheres = sphereDiscs(scene_, views, pictureHeight);
   frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
   summary.wallSeconds = frame.seconds;
   frame.summary = preview::summaryLine(summary);
-  return true;
 }
 
 // The curves: one task per host, each on one thread's shader of its own.
