@@ -28,6 +28,7 @@ import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True  # nothing left beside the browser test
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                                 "browser"))
 import lookdev_browser as page  # noqa: E402  (the browser test's server and browser set-up)
