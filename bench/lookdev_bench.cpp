@@ -1,7 +1,9 @@
 // What mattora-lookdev adds to a frame: the default view (both hosts, 400 x
-// 400, 4 samples per pixel, studio lights) fetched from the server over
-// loopback, against the control of rendering and encoding the same frame in
-// this process with the same render core. The ratio is the share of the
+// 400, 4 samples per pixel, studio lights), and the quick frame the page
+// asks for first after a change (1 sample per pixel at half the size, scaled
+// up), fetched from the server over loopback, against the control of
+// rendering and encoding the same frame in this process with the same render
+// core. The ratio is the share of the
 // request: HTTP, parameter checking, queueing and sending the PNG on top of
 // shading and encoding. Wall time, one frame per iteration. The same again
 // with 64 connections held open and idle, each after a request of its own,
@@ -21,25 +23,33 @@
 
 namespace {
 
-// The page's first refined frame, as it asks for it.
-const char* kDefaultView =
+// The page's first refined frame, as it asks for it, and the quick frame it
+// asks for first after a change.
+const std::string kDefaultView =
     "/render?host=both&roughness=0.5&color=0.5,0.5,0.5&diffuse=0.8&translucence=0"
     "&lights=studio&size=400x400&spp=4&key-light=-0.44998,0.49998,0.73996&client=bench";
+const std::string kQuickView =
+    "/render?host=both&roughness=0.5&color=0.5,0.5,0.5&diffuse=0.8&translucence=0"
+    "&lights=studio&size=400x400&spp=1&quick=1&key-light=-0.44998,0.49998,0.73996&client=bench";
 
 std::string mayaPlugin() { return testsupport::besideExecutable(MATTORA_PLUGIN); }
 std::string mentalrayLibrary() { return testsupport::besideExecutable(VELA_MATTORA_LIBRARY); }
 
-preview::Options defaultView() {
-  preview::Options o = preview::parseOptions({}, preview::Front::Lookdev).options;
+preview::Options defaultView(bool quick) {
+  preview::Options o = preview::lookdevDefaults();
   o.hasKeyLight = true;
   o.keyLight = preview::Vec3{-0.44998f, 0.49998f, 0.73996f};
   o.client = "bench";
+  if (quick) {
+    o.samplesPerPixel = 1;
+    o.quick = true;
+  }
   return o;
 }
 
-void BM_FrameRenderedDirectly(benchmark::State& state) {
+void renderDirectly(benchmark::State& state, bool quick) {
   lookdev::ViewRenderer renderer(preview::defaultThreadCount(), mayaPlugin(), mentalrayLibrary());
-  const preview::Options options = defaultView();
+  const preview::Options options = defaultView(quick);
   size_t bytes = 0;
   for (auto _ : state) {
     lookdev::Frame frame;
@@ -53,7 +63,7 @@ void BM_FrameRenderedDirectly(benchmark::State& state) {
   state.counters["png_bytes"] = static_cast<double>(bytes);
 }
 
-void serveFrames(benchmark::State& state, int idleConnections) {
+void serveFrames(benchmark::State& state, const std::string& target, int idleConnections) {
   lookdev::ServerSettings settings;
   settings.port = 0;
   settings.renderThreads = preview::defaultThreadCount();
@@ -79,7 +89,7 @@ void serveFrames(benchmark::State& state, int idleConnections) {
   testsupport::HttpConnection client(server.port());
   size_t bytes = 0;
   for (auto _ : state) {
-    const std::optional<testsupport::HttpAnswer> r = client.get(kDefaultView);
+    const std::optional<testsupport::HttpAnswer> r = client.get(target);
     if (!r || r->status != 200) {
       state.SkipWithError(r ? r->body.c_str() : "no answer");
       break;
@@ -91,12 +101,19 @@ void serveFrames(benchmark::State& state, int idleConnections) {
   serving.join();
 }
 
-void BM_FrameServed(benchmark::State& state) { serveFrames(state, 0); }
-void BM_FrameServedWith64IdleConnections(benchmark::State& state) { serveFrames(state, 64); }
+void BM_FrameRenderedDirectly(benchmark::State& state) { renderDirectly(state, false); }
+void BM_FrameServed(benchmark::State& state) { serveFrames(state, kDefaultView, 0); }
+void BM_FrameServedWith64IdleConnections(benchmark::State& state) {
+  serveFrames(state, kDefaultView, 64);
+}
+void BM_QuickFrameRenderedDirectly(benchmark::State& state) { renderDirectly(state, true); }
+void BM_QuickFrameServed(benchmark::State& state) { serveFrames(state, kQuickView, 0); }
 
 BENCHMARK(BM_FrameRenderedDirectly)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FrameServed)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FrameServedWith64IdleConnections)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QuickFrameRenderedDirectly)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QuickFrameServed)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -104,5 +121,6 @@ int main(int argc, char** argv) {
   return bench::runWithRatios(
       argc, argv,
       {{"BM_FrameServed/real_time", "BM_FrameRenderedDirectly/real_time"},
-       {"BM_FrameServedWith64IdleConnections/real_time", "BM_FrameRenderedDirectly/real_time"}});
+       {"BM_FrameServedWith64IdleConnections/real_time", "BM_FrameRenderedDirectly/real_time"},
+       {"BM_QuickFrameServed/real_time", "BM_QuickFrameRenderedDirectly/real_time"}});
 }

@@ -5,8 +5,27 @@
 #include <unistd.h>
 
 #include <climits>
+#include <map>
+#include <mutex>
+#include <utility>
 
 namespace preview {
+
+std::shared_ptr<const HostLibrary> sharedLibrary(
+    const std::string& host, const std::string& path,
+    const std::function<std::shared_ptr<const HostLibrary>()>& load) {
+  static std::mutex mutex;
+  static std::map<std::pair<std::string, std::string>, std::weak_ptr<const HostLibrary>> loaded;
+  const std::lock_guard<std::mutex> lock(mutex);
+  const std::pair<std::string, std::string> key{host, path};
+  if (std::shared_ptr<const HostLibrary> library = loaded[key].lock()) return library;
+  std::shared_ptr<const HostLibrary> library = load();
+  if (library)
+    loaded[key] = library;
+  else
+    loaded.erase(key);
+  return library;
+}
 
 bool makeBackends(const Options& options, std::vector<std::unique_ptr<ShadingBackend>>& backends,
                   std::string& error) {

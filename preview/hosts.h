@@ -17,6 +17,33 @@
 
 namespace preview {
 
+// A host's plug-in file, loaded: the backends made from it shade through
+// that one library, each render with nodes or a scene of its own, so they may
+// render at the same time. The library stays loaded while a backend made
+// from it, or the HostLibrary itself, is alive.
+class HostLibrary {
+ public:
+  virtual ~HostLibrary() = default;
+  virtual const char* name() const = 0;  // "maya", "mentalray"
+  // A backend for one render with `options` (the mental ray path reads its
+  // irradiance and texture switches); prepare() sets up its scene.
+  virtual std::unique_ptr<ShadingBackend> newBackend(const Options& options) const = 0;
+};
+
+// Load a host's plug-in file (the options name it, or the one built beside
+// the program), or share the one this process has loaded already: a Maya
+// plug-in's initialisation must not run twice while its nodes live. Null and
+// one line in `error` when the file cannot be used.
+std::shared_ptr<const HostLibrary> loadMayaLibrary(const Options& options, std::string& error);
+std::shared_ptr<const HostLibrary> loadMentalrayLibrary(const Options& options, std::string& error);
+
+// For the host paths: the library of `host` loaded from `path` that this
+// process still holds, or else the one `load` gives (not kept when null).
+std::shared_ptr<const HostLibrary> sharedLibrary(
+    const std::string& host, const std::string& path,
+    const std::function<std::shared_ptr<const HostLibrary>()>& load);
+
+// Backends that load their plug-in file in prepare(), for one render.
 std::unique_ptr<ShadingBackend> makeMayaBackend(const Options& options);
 std::unique_ptr<ShadingBackend> makeMentalrayBackend(const Options& options);
 

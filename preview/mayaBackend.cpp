@@ -5,8 +5,10 @@
 #include "mayahost/host.h"
 #include "preview/hosts.h"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,32 +89,108 @@ class MayaThreadShader : public ThreadShader {
   std::vector<std::unique_ptr<mayahost::DataBlock>> blocks_;  // one per sphere
 };
 
+// The plug-in, loaded once, and the node type's attributes the renderer uses.
+class MayaLibrary : public HostLibrary, public std::enable_shared_from_this<MayaLibrary> {
+ public:
+  static std::shared_ptr<const MayaLibrary> load(const std::string& path, std::string& error) {
+    std::unique_ptr<mayahost::Plugin> plugin = mayahost::Plugin::load(path, &error);
+    if (!plugin) return nullptr;
+    auto library = std::shared_ptr<MayaLibrary>(new MayaLibrary(path));
+    const std::vector<mayahost::NodeType> types = plugin->types();
+    const auto found = std::find_if(types.begin(), types.end(), [](const mayahost::NodeType& t) {
+      return t.name() == "mattora";
+    });
+    if (found == types.end()) {
+      error = library->prefix + "registers no \"mattora\" node type";
+      return nullptr;
+    }
+    library->type_ = *found;
+    if (!library->resolve(error)) {
+      error = library->prefix + error;
+      return nullptr;
+    }
+    library->plugin_ = std::move(plugin);
+    return library;
+  }
+
+  const char* name() const override { return "maya"; }
+  std::unique_ptr<ShadingBackend> newBackend(const Options& options) const override;
+
+  // Renders make and drop nodes at the same time; the host is asked for them
+  // one at a time.
+  std::unique_ptr<mayahost::Node> createNode(std::string& error) const {
+    const std::lock_guard<std::mutex> lock(nodesMutex_);
+    std::string why;
+    std::unique_ptr<mayahost::Node> node = mayahost::Node::create(type_, &why);
+    if (!node) error = prefix + "cannot create a \"mattora\" node: " + why;
+    return node;
+  }
+  void dropNodes(std::vector<std::unique_ptr<mayahost::Node>>& nodes) const {
+    const std::lock_guard<std::mutex> lock(nodesMutex_);
+    nodes.clear();
+  }
+
+  const std::string prefix;  // "plug-in "PATH": ", for messages
+  Attributes attributes;
+
+ private:
+  explicit MayaLibrary(const std::string& path) : prefix("plug-in \"" + path + "\": ") {}
+
+  bool resolve(std::string& error) {
+    Attributes& a = attributes;
+    const struct {
+      mayahost::Attribute* handle;
+      const char* name;
+    } wanted[] = {
+        {&a.color, "color"},
+        {&a.diffuse, "diffuse"},
+        {&a.translucence, "translucence"},
+        {&a.roughness, "roughness"},
+        {&a.normalCamera, "normalCamera"},
+        {&a.rayDirection, "rayDirection"},
+        {&a.lightDataArray, "lightDataArray"},
+        {&a.lightDirection, "lightDirection"},
+        {&a.lightIntensity, "lightIntensity"},
+        {&a.lightAmbient, "lightAmbient"},
+        {&a.lightDiffuse, "lightDiffuse"},
+        {&a.outColor, "outColor"},
+    };
+    for (const auto& w : wanted) {
+      *w.handle = type_.attribute(w.name);
+      if (!*w.handle) {
+        error = std::string("the \"mattora\" node has no attribute \"") + w.name + "\"";
+        return false;
+      }
+    }
+    return true;
+  }
+
+  std::unique_ptr<mayahost::Plugin> plugin_;
+  mayahost::NodeType type_;
+  mutable std::mutex nodesMutex_;
+};
+
 class MayaBackend : public ShadingBackend {
  public:
-  explicit MayaBackend(const Options& options) : options_(options) {}
+  // Without a library, prepare() loads the options' plug-in file.
+  MayaBackend(const Options& options, std::shared_ptr<const MayaLibrary> library)
+      : options_(options), library_(std::move(library)) {}
+  ~MayaBackend() override {
+    if (library_) library_->dropNodes(nodes_);
+  }
 
   const char* name() const override { return "maya"; }
 
   bool prepare(const Scene& scene, std::string& error) override {
     scene_ = &scene;
-    nodes_.clear();
-    plugin_.reset();
-    const std::string path = mayaPluginPath(options_);
-    plugin_ = mayahost::Plugin::load(path, &error);
-    if (!plugin_) return false;
-    const std::string prefix = "plug-in \"" + path + "\": ";
-    const mayahost::NodeType* type = nullptr;
-    const std::vector<mayahost::NodeType> types = plugin_->types();
-    for (const mayahost::NodeType& t : types)
-      if (t.name() == "mattora") type = &t;
-    if (!type) {
-      error = prefix + "registers no \"mattora\" node type";
-      return false;
+    if (library_) library_->dropNodes(nodes_);
+    if (!library_) {
+      std::shared_ptr<const HostLibrary> loaded = loadMayaLibrary(options_, error);
+      if (!loaded) return false;
+      library_ = std::static_pointer_cast<const MayaLibrary>(loaded);
     }
-    if (!resolve(*type, error)) {
-      error = prefix + error;
-      return false;
-    }
+    const MayaLibrary& library = *library_;
+    const Attributes& a = library.attributes;
 
     elements_.clear();
     for (const Light& light : scene.lights) {
@@ -122,83 +200,62 @@ class MayaBackend : public ShadingBackend {
     }
 
     for (const Sphere& sphere : scene.spheres) {
-      std::string why;
-      std::unique_ptr<mayahost::Node> node = mayahost::Node::create(*type, &why);
-      if (!node) {
-        error = prefix + "cannot create a \"mattora\" node: " + why;
-        return false;
-      }
+      std::unique_ptr<mayahost::Node> node = library.createNode(error);
+      if (!node) return false;
       // One trial evaluation per node, so that a plug-in that refuses the
       // renderer's values fails here, with a message, and not per sample.
       std::unique_ptr<mayahost::DataBlock> block = node->newDataBlock();
-      if (!setUpBlock(*block, a_, sphere.material, elements_, error)) {
-        error = prefix + error;
-        return false;
-      }
-      if (!block->setVector(a_.normalCamera, 0.0f, 0.0f, 1.0f) ||
-          !block->setVector(a_.rayDirection, 0.0f, 0.0f, -1.0f) ||
-          block->request(a_.outColor) != mayahost::Status::kSuccess) {
-        error = prefix + "the \"mattora\" node does not compute \"outColor\"";
-        return false;
-      }
       nodes_.push_back(std::move(node));
+      if (!setUpBlock(*block, a, sphere.material, elements_, error)) {
+        error = library.prefix + error;
+        return false;
+      }
+      if (!block->setVector(a.normalCamera, 0.0f, 0.0f, 1.0f) ||
+          !block->setVector(a.rayDirection, 0.0f, 0.0f, -1.0f) ||
+          block->request(a.outColor) != mayahost::Status::kSuccess) {
+        error = library.prefix + "the \"mattora\" node does not compute \"outColor\"";
+        return false;
+      }
     }
     return true;
   }
 
   std::unique_ptr<ThreadShader> forThread() override {
+    const Attributes& a = library_->attributes;
     std::vector<std::unique_ptr<mayahost::DataBlock>> blocks;
     for (size_t i = 0; i < nodes_.size(); ++i) {
       blocks.push_back(nodes_[i]->newDataBlock());
       std::string ignored;  // prepare() has seen every node take these values
-      setUpBlock(*blocks.back(), a_, scene_->spheres[i].material, elements_, ignored);
+      setUpBlock(*blocks.back(), a, scene_->spheres[i].material, elements_, ignored);
     }
-    return std::make_unique<MayaThreadShader>(a_, elements_, std::move(blocks));
+    return std::make_unique<MayaThreadShader>(a, elements_, std::move(blocks));
   }
 
  private:
-  bool resolve(const mayahost::NodeType& type, std::string& error) {
-    const struct {
-      mayahost::Attribute* handle;
-      const char* name;
-    } wanted[] = {
-        {&a_.color, "color"},
-        {&a_.diffuse, "diffuse"},
-        {&a_.translucence, "translucence"},
-        {&a_.roughness, "roughness"},
-        {&a_.normalCamera, "normalCamera"},
-        {&a_.rayDirection, "rayDirection"},
-        {&a_.lightDataArray, "lightDataArray"},
-        {&a_.lightDirection, "lightDirection"},
-        {&a_.lightIntensity, "lightIntensity"},
-        {&a_.lightAmbient, "lightAmbient"},
-        {&a_.lightDiffuse, "lightDiffuse"},
-        {&a_.outColor, "outColor"},
-    };
-    for (const auto& w : wanted) {
-      *w.handle = type.attribute(w.name);
-      if (!*w.handle) {
-        error = std::string("the \"mattora\" node has no attribute \"") + w.name + "\"";
-        return false;
-      }
-    }
-    return true;
-  }
-
   Options options_;
   const Scene* scene_ = nullptr;
-  Attributes a_;
   std::vector<LightElement> elements_;
   // Declared before the nodes, so the nodes go first: the host refuses to
   // unload a plug-in while nodes of its types exist.
-  std::unique_ptr<mayahost::Plugin> plugin_;
+  std::shared_ptr<const MayaLibrary> library_;
   std::vector<std::unique_ptr<mayahost::Node>> nodes_;
 };
 
+std::unique_ptr<ShadingBackend> MayaLibrary::newBackend(const Options& options) const {
+  return std::make_unique<MayaBackend>(options, shared_from_this());
+}
+
 }  // namespace
 
+std::shared_ptr<const HostLibrary> loadMayaLibrary(const Options& options, std::string& error) {
+  const std::string path = mayaPluginPath(options);
+  return sharedLibrary("maya", path, [&path, &error]() -> std::shared_ptr<const HostLibrary> {
+    return MayaLibrary::load(path, error);
+  });
+}
+
 std::unique_ptr<ShadingBackend> makeMayaBackend(const Options& options) {
-  return std::make_unique<MayaBackend>(options);
+  return std::make_unique<MayaBackend>(options, nullptr);
 }
 
 }  // namespace preview

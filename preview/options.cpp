@@ -49,8 +49,13 @@ std::vector<std::string> splitCommas(const std::string& text) {
 
 std::string quoted(const std::string& text) { return "'" + text + "'"; }
 
-// Each returns an empty string on success, else the problem.
-std::string parseHost(const std::string& text, Front front, Host& host) {
+// The problem with a value, as it follows the option's name.
+std::string refused(const std::string& text, const std::string& expected) {
+  return quoted(text) + ": " + expected;
+}
+
+// Each reader below returns an empty string on success, else the problem.
+std::string readHost(const std::string& text, Front front, Host& host) {
   for (Host h : {Host::Maya, Host::Mentalray, Host::Both, Host::Difference}) {
     if (h == Host::Difference && front != Front::Lookdev) continue;
     if (text == hostName(h)) {
@@ -58,12 +63,12 @@ std::string parseHost(const std::string& text, Front front, Host& host) {
       return {};
     }
   }
-  return "--host " + quoted(text) + ": expected maya, mentalray" +
-         (front == Front::Lookdev ? ", both or difference" : " or both");
+  return refused(text, std::string("expected maya, mentalray") +
+                           (front == Front::Lookdev ? ", both or difference" : " or both"));
 }
 
 // A direction toward the light; any length but zero, made unit length.
-std::string parseDirection(const std::string& text, Vec3& direction) {
+std::string readDirection(const std::string& text, Vec3& direction) {
   const std::vector<std::string> parts = splitCommas(text);
   float v[3];
   bool ok = parts.size() == 3;
@@ -72,83 +77,81 @@ std::string parseDirection(const std::string& text, Vec3& direction) {
   const double length =
       ok ? std::sqrt(double(v[0]) * v[0] + double(v[1]) * v[1] + double(v[2]) * v[2]) : 0.0;
   if (!(length > 0.0) || !std::isfinite(length))
-    return "--key-light " + quoted(text) +
-           ": expected X,Y,Z, finite numbers not all zero (toward the light, camera space)";
+    return refused(text,
+                   "expected X,Y,Z, finite numbers not all zero (toward the light, camera space)");
   direction = Vec3{static_cast<float>(v[0] / length), static_cast<float>(v[1] / length),
                    static_cast<float>(v[2] / length)};
   return {};
 }
 
 // Names a page's tab: short, and nothing that could carry markup or a path.
-std::string parseClient(const std::string& text, std::string& client) {
+std::string readClient(const std::string& text, std::string& client) {
   bool ok = !text.empty() && text.size() <= 64;
   for (const char c : text)
     ok = ok && (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_');
-  if (!ok) return "--client " + quoted(text) + ": expected 1 to 64 letters, digits, '-' or '_'";
+  if (!ok) return refused(text, "expected 1 to 64 letters, digits, '-' or '_'");
   client = text;
   return {};
 }
 
-std::string parseRoughness(const std::string& text, std::vector<float>& roughness) {
+std::string readRoughness(const std::string& text, std::vector<float>& roughness) {
   const std::vector<std::string> parts = splitCommas(text);
   if (static_cast<int>(parts.size()) > kMaxSpheres)
-    return "--roughness " + quoted(text) + ": at most " + std::to_string(kMaxSpheres) + " values";
+    return refused(text, "at most " + std::to_string(kMaxSpheres) + " values");
   std::vector<float> values;
   for (const std::string& part : parts) {
     float value;
     if (!parseFloat(part, value))
-      return "--roughness " + quoted(text) + ": " + quoted(part) +
-             " is not a finite number; expected a comma-separated list such as 0,0.5,1";
+      return refused(text, quoted(part) +
+                               " is not a finite number; expected a comma-separated list such as "
+                               "0,0.5,1");
     values.push_back(value);
   }
   roughness = values;
   return {};
 }
 
-std::string parseColor(const std::string& text, Rgb& color) {
+std::string readColor(const std::string& text, Rgb& color) {
   const std::vector<std::string> parts = splitCommas(text);
   float v[3];
   bool ok = parts.size() == 1 || parts.size() == 3;
   for (size_t i = 0; ok && i < parts.size(); ++i) ok = parseFloat(parts[i], v[i]);
-  if (!ok) return "--color " + quoted(text) + ": expected R,G,B or one grey value, finite numbers";
+  if (!ok) return refused(text, "expected R,G,B or one grey value, finite numbers");
   color = parts.size() == 1 ? Rgb{v[0], v[0], v[0]} : Rgb{v[0], v[1], v[2]};
   return {};
 }
 
-std::string parseScalar(const std::string& name, const std::string& text, float& value) {
-  if (!parseFloat(text, value)) return name + " " + quoted(text) + ": expected a finite number";
+std::string readScalar(const std::string& text, float& value) {
+  if (!parseFloat(text, value)) return refused(text, "expected a finite number");
   return {};
 }
 
-std::string parseSize(const std::string& text, int& width, int& height) {
+std::string readSize(const std::string& text, int& width, int& height) {
   const size_t x = text.find('x');
   int w = 0, h = 0;
   if (x == std::string::npos || !parseInt(text.substr(0, x), 1, kMaxSide, w) ||
       !parseInt(text.substr(x + 1), 1, kMaxSide, h))
-    return "--size " + quoted(text) + ": expected WIDTHxHEIGHT, each from 1 to " +
-           std::to_string(kMaxSide);
+    return refused(text, "expected WIDTHxHEIGHT, each from 1 to " + std::to_string(kMaxSide));
   if (static_cast<long long>(w) * h > kMaxPixels)
-    return "--size " + quoted(text) + ": more than " + std::to_string(kMaxPixels) +
-           " pixels per row";
+    return refused(text, "more than " + std::to_string(kMaxPixels) + " pixels per row");
   width = w;
   height = h;
   return {};
 }
 
-std::string parsePath(const std::string& name, const std::string& text, std::string& path) {
-  if (text.empty()) return name + " needs a file path";
+std::string readPath(const std::string& text, std::string& path) {
+  if (text.empty()) return "needs a file path";
   path = text;
   return {};
 }
 
-std::string parseCount(const std::string& name, const std::string& text, int high, int& value) {
+std::string readCount(const std::string& text, int high, int& value) {
   if (!parseInt(text, 1, high, value))
-    return name + " " + quoted(text) + ": expected a whole number from 1 to " +
-           std::to_string(high);
+    return refused(text, "expected a whole number from 1 to " + std::to_string(high));
   return {};
 }
 
-std::string parseOutput(const std::string& text, std::string& output, OutputFormat& format) {
+std::string readOutput(const std::string& text, std::string& output, OutputFormat& format) {
   const size_t slash = text.rfind('/');
   const std::string name = slash == std::string::npos ? text : text.substr(slash + 1);
   const size_t dot = name.rfind('.');
@@ -158,10 +161,104 @@ std::string parseOutput(const std::string& text, std::string& output, OutputForm
   else if (extension == ".exr")
     format = OutputFormat::Exr;
   else
-    return "--output " + quoted(text) + ": expected the path of a .png or .exr file";
+    return refused(text, "expected the path of a .png or .exr file");
   output = text;
   return {};
 }
+
+// A flag: on when given on the command line; in a request, 1, true or empty
+// for on and 0 or false for off.
+std::string readFlag(const std::vector<std::string>& values, bool& flag) {
+  const std::string value = values.empty() ? "1" : values.front();
+  if (value.empty() || value == "1" || value == "true")
+    flag = true;
+  else if (value == "0" || value == "false")
+    flag = false;
+  else
+    return refused(value, "expected 1, true, 0 or false");
+  return {};
+}
+
+// The table's readers: one value each, except flags and --export.
+using Values = std::vector<std::string>;
+
+const std::vector<OptionSpec> kOptions = {
+    {"host", "maya|mentalray|both",
+     "which host shades the spheres (default: both, stacked as two labelled rows)", true, true, 1,
+     [](const Values& v, Front f, Options& o) { return readHost(v[0], f, o.host); }},
+    {"roughness", "LIST", "comma-separated roughness, one sphere each (default: 0,0.25,0.5,1)",
+     true, true, 1,
+     [](const Values& v, Front, Options& o) { return readRoughness(v[0], o.roughness); }},
+    {"color", "R,G,B", "surface colour, linear; one value for a grey (default: 0.5,0.5,0.5)", true,
+     true, 1, [](const Values& v, Front, Options& o) { return readColor(v[0], o.color); }},
+    {"diffuse", "X", "diffuse weight (default: 0.8)", true, true, 1,
+     [](const Values& v, Front, Options& o) { return readScalar(v[0], o.diffuse); }},
+    {"translucence", "X", "translucence weight, Maya only (default: 0)", true, true, 1,
+     [](const Values& v, Front, Options& o) { return readScalar(v[0], o.translucence); }},
+    {"lights", "PRESET",
+     "key: one light beside the camera; side: one light from the right; studio: key and side; "
+     "area: key, side and a 16-sample rectangular area light (default: studio)",
+     true, true, 1,
+     [](const Values& v, Front, Options& o) -> std::string {
+       if (lightPresetFromName(v[0], o.lights)) return {};
+       return refused(v[0], "expected key, side, studio or area");
+     }},
+    {"size", "WIDTHxHEIGHT", "size of each host's row in pixels (default: 640x160)", true, true, 1,
+     [](const Values& v, Front, Options& o) { return readSize(v[0], o.width, o.height); }},
+    {"spp", "N", "samples per pixel (default: 4)", true, true, 1,
+     [](const Values& v, Front, Options& o) {
+       return readCount(v[0], kMaxSamplesPerPixel, o.samplesPerPixel);
+     }},
+    {"threads", "N", "render threads (default: all cores)", true, false, 1,
+     [](const Values& v, Front, Options& o) { return readCount(v[0], kMaxThreads, o.threads); }},
+    {"output", "PATH",
+     "the picture to write, .png or .exr by its extension (default: mattora-preview.png)", true,
+     false, 1,
+     [](const Values& v, Front, Options& o) { return readOutput(v[0], o.output, o.format); }},
+    {"irradiance", "", "mental ray only: add the renderer's irradiance term", true, true, 0,
+     [](const Values& v, Front, Options& o) { return readFlag(v, o.irradiance); }},
+    {"texture", "", "mental ray only: drive the colour by a checker", true, true, 0,
+     [](const Values& v, Front, Options& o) { return readFlag(v, o.texture); }},
+    {"key-light", "X,Y,Z", "the key light as a directional light from this direction", false, true,
+     1,
+     [](const Values& v, Front, Options& o) {
+       o.hasKeyLight = true;
+       return readDirection(v[0], o.keyLight);
+     }},
+    {"format", "png|exr", "the picture's format (default: png)", false, true, 1,
+     [](const Values& v, Front, Options& o) -> std::string {
+       if (v[0] == "png")
+         o.format = OutputFormat::Png;
+       else if (v[0] == "exr")
+         o.format = OutputFormat::Exr;
+       else
+         return refused(v[0], "expected png or exr");
+       return {};
+     }},
+    {"client", "NAME", "requests of one client supersede each other", false, true, 1,
+     [](const Values& v, Front, Options& o) { return readClient(v[0], o.client); }},
+    {"quick", "", "a frame soon replaced: rendered at half the size, scaled up, encoded for speed",
+     false, true, 0, [](const Values& v, Front, Options& o) { return readFlag(v, o.quick); }},
+    {"export", "mel|mi FILE",
+     "also write the material as a look: mel, a script that makes a mattora node in Maya; mi, a "
+     "vela_mattora shader statement for mental ray",
+     true, false, 2,
+     [](const Values& v, Front, Options& o) -> std::string {
+       if (v.size() != 2 || !lookFormatFromName(v[0], o.exportFormat))
+         return refused(v.empty() ? "" : v[0], "expected mel or mi, then a file");
+       if (v[1].empty()) return "needs a file path";
+       o.exportPath = v[1];
+       return {};
+     }},
+    {"maya-plugin", "FILE",
+     "the mattora plug-in to load (default: the one built with this program)", true, false, 1,
+     [](const Values& v, Front, Options& o) { return readPath(v[0], o.mayaPlugin); }},
+    {"mentalray-library", "FILE",
+     "the vela_mattora library to load, with the vela_mattora.mi beside it (default: the one "
+     "built with this program)",
+     true, false, 1,
+     [](const Values& v, Front, Options& o) { return readPath(v[0], o.mentalrayLibrary); }},
+};
 
 const char* kDescription =
     "Renders a row of spheres in the mattora material, shaded through the built Maya\n"
@@ -172,125 +269,68 @@ const char* kFooter =
     "Values may also follow an '=' (--size=320x80). The summary line goes to standard\n"
     "output, the progress bar to standard error when it is a terminal.";
 
-// Every value goes through the parsers above, so the messages name the value
-// as given; the library does the rest of the command line.
-void addOptions(CLI::App& app, Options& o, Front front) {
-  const bool lookdev = front == Front::Lookdev;
+// The command line from the table: every value goes through the table's
+// readers, so the messages name the value as given; the library does the
+// rest of the command line.
+void addOptions(CLI::App& app, Options& o) {
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  auto add = [&app](const char* name, const char* type, const char* text,
-                    std::function<std::string(const std::string&)> parse) {
-    app.add_option_function<std::string>(
-           name,
-           [parse](const std::string& value) {
-             const std::string problem = parse(value);
-             if (!problem.empty()) throw CLI::ValidationError(problem);
-           },
-           text)
-        ->type_name(type);
-  };
-  add("--host", "maya|mentalray|both",
-      "which host shades the spheres (default: both, stacked as two labelled rows)",
-      [&o, front](const std::string& v) { return parseHost(v, front, o.host); });
-  add("--roughness", "LIST", "comma-separated roughness, one sphere each (default: 0,0.25,0.5,1)",
-      [&o](const std::string& v) { return parseRoughness(v, o.roughness); });
-  add("--color", "R,G,B", "surface colour, linear; one value for a grey (default: 0.5,0.5,0.5)",
-      [&o](const std::string& v) { return parseColor(v, o.color); });
-  add("--diffuse", "X", "diffuse weight (default: 0.8)",
-      [&o](const std::string& v) { return parseScalar("--diffuse", v, o.diffuse); });
-  add("--translucence", "X", "translucence weight, Maya only (default: 0)",
-      [&o](const std::string& v) { return parseScalar("--translucence", v, o.translucence); });
-  add("--lights", "PRESET",
-      "key: one light beside the camera; side: one light from the right; studio: key and "
-      "side; area: key, side and a 16-sample rectangular area light (default: studio)",
-      [&o](const std::string& v) -> std::string {
-        if (lightPresetFromName(v, o.lights)) return {};
-        return "--lights " + quoted(v) + ": expected key, side, studio or area";
-      });
-  add("--size", "WIDTHxHEIGHT", "size of each host's row in pixels (default: 640x160)",
-      [&o](const std::string& v) { return parseSize(v, o.width, o.height); });
-  add("--spp", "N", "samples per pixel (default: 4)", [&o](const std::string& v) {
-    return parseCount("--spp", v, kMaxSamplesPerPixel, o.samplesPerPixel);
-  });
-  if (!lookdev) {
-    add("--threads", "N", "render threads (default: all cores)",
-        [&o](const std::string& v) { return parseCount("--threads", v, kMaxThreads, o.threads); });
-    add("--output", "PATH",
-        "the picture to write, .png or .exr by its extension (default: mattora-preview.png)",
-        [&o](const std::string& v) { return parseOutput(v, o.output, o.format); });
+  for (const OptionSpec& spec : kOptions) {
+    if (!spec.preview) continue;
+    const std::string name = std::string("--") + spec.name;
+    const auto read = [&spec, &o, name](const Values& values) {
+      const std::string problem = spec.read(values, Front::Preview, o);
+      if (!problem.empty()) throw CLI::ValidationError(name + " " + problem);
+    };
+    if (spec.values == 0) {
+      app.add_flag_callback(
+             name, [read] { read({}); }, spec.help)
+          ->disable_flag_override();
+      continue;
+    }
+    CLI::Option* option =
+        spec.values == 1
+            ? app.add_option_function<std::string>(
+                  name, [read](const std::string& value) { read({value}); }, spec.help)
+            : app.add_option_function<Values>(name, read, spec.help)->expected(spec.values);
+    option->type_name(spec.typeName);
   }
-  app.add_flag("--irradiance", o.irradiance, "mental ray only: add the renderer's irradiance term")
-      ->disable_flag_override();
-  app.add_flag("--texture", o.texture, "mental ray only: drive the colour by a checker")
-      ->disable_flag_override();
-  if (lookdev) {
-    add("--key-light", "X,Y,Z", "the key light as a directional light from this direction",
-        [&o](const std::string& v) {
-          o.hasKeyLight = true;
-          return parseDirection(v, o.keyLight);
-        });
-    add("--format", "png|exr", "the picture's format (default: png)",
-        [&o](const std::string& v) -> std::string {
-          if (v == "png")
-            o.format = OutputFormat::Png;
-          else if (v == "exr")
-            o.format = OutputFormat::Exr;
-          else
-            return "--format " + quoted(v) + ": expected png or exr";
-          return {};
-        });
-    add("--client", "NAME", "requests of one client supersede each other",
-        [&o](const std::string& v) { return parseClient(v, o.client); });
-    app.allow_extras();
-    return;
-  }
-  app.add_option_function<std::vector<std::string>>(
-         "--export",
-         [&o](const std::vector<std::string>& v) {
-           if (v.size() != 2 || !lookFormatFromName(v[0], o.exportFormat))
-             throw CLI::ValidationError("--export " + quoted(v.empty() ? "" : v[0]) +
-                                        ": expected mel or mi, then a file");
-           if (v[1].empty()) throw CLI::ValidationError("--export needs a file path");
-           o.exportPath = v[1];
-         },
-         "also write the material as a look: mel, a script that makes a mattora node in Maya; "
-         "mi, a vela_mattora shader statement for mental ray")
-      ->type_name("mel|mi FILE")
-      ->expected(2);
-  add("--maya-plugin", "FILE",
-      "the mattora plug-in to load (default: the one built with this program)",
-      [&o](const std::string& v) { return parsePath("--maya-plugin", v, o.mayaPlugin); });
-  add("--mentalray-library", "FILE",
-      "the vela_mattora library to load, with the vela_mattora.mi beside it (default: the one "
-      "built with this program)",
-      [&o](const std::string& v) {
-        return parsePath("--mentalray-library", v, o.mentalrayLibrary);
-      });
   app.footer(kFooter);
   app.allow_extras();  // reported below, in the words of the other messages
 }
 
-// The name of the option a library message is about: it starts "--name:".
-std::string optionNamed(const CLI::App& app, const std::string& message) {
-  for (const CLI::Option* option : app.get_options()) {
-    const std::string name = option->get_name(false, true);
-    if (message.compare(0, name.size() + 1, name + ":") == 0 ||
-        message.rfind(name.substr(2) + " ", 0) == 0)
-      return name;
+// The option a library message is about: the message starts "--name:" or
+// "name ".
+const OptionSpec* optionNamed(const std::string& message) {
+  for (const OptionSpec& spec : kOptions) {
+    const std::string name = std::string("--") + spec.name;
+    if (spec.preview && (message.compare(0, name.size() + 1, name + ":") == 0 ||
+                         message.rfind(std::string(spec.name) + " ", 0) == 0))
+      return &spec;
   }
-  return {};
+  return nullptr;
 }
 
 }  // namespace
 
-ParseResult parseOptions(const std::vector<std::string>& args, Front front) {
+const std::vector<OptionSpec>& optionTable() { return kOptions; }
+
+const OptionSpec* requestParameter(const std::string& name) {
+  for (const OptionSpec& spec : kOptions)
+    if (spec.request && name == spec.name) return &spec;
+  return nullptr;
+}
+
+Options lookdevDefaults() {
+  Options o;
+  o.roughness = {0.5f};
+  o.width = o.height = 400;
+  return o;
+}
+
+ParseResult parseOptions(const std::vector<std::string>& args) {
   ParseResult result;
-  if (front == Front::Lookdev) {
-    result.options.roughness = {0.5f};
-    result.options.width = result.options.height = 400;
-  }
-  CLI::App app{kDescription, front == Front::Lookdev ? "mattora-lookdev" : "mattora-preview"};
-  if (front == Front::Lookdev) app.set_help_flag();
-  addOptions(app, result.options, front);
+  CLI::App app{kDescription, "mattora-preview"};
+  addOptions(app, result.options);
   auto fail = [&result](const std::string& error) {
     result.action = ParseResult::Action::Fail;
     result.error = error;
@@ -305,13 +345,13 @@ ParseResult parseOptions(const std::vector<std::string>& args, Front front) {
     result.help = app.help();
     return result;
   } catch (const CLI::ArgumentMismatch& e) {
-    const std::string name = optionNamed(app, e.what());
-    if (name == "--irradiance" || name == "--texture") return fail(name + " takes no value");
-    if (name == "--maya-plugin" || name == "--mentalray-library")
-      return fail(name + " needs a file path");
-    if (name == "--export") return fail("--export needs a format, mel or mi, and a file");
-    if (!name.empty()) return fail(name + " needs a value");
-    return fail(e.what());
+    const OptionSpec* spec = optionNamed(e.what());
+    if (!spec) return fail(e.what());
+    const std::string name = std::string("--") + spec->name;
+    if (spec->values == 0) return fail(name + " takes no value");
+    if (spec->values == 2) return fail(name + " needs a format, mel or mi, and a file");
+    if (std::string(spec->typeName) == "FILE") return fail(name + " needs a file path");
+    return fail(name + " needs a value");
   } catch (const CLI::ParseError& e) {
     return fail(e.what());
   }
@@ -353,7 +393,5 @@ bool lookFormatFromName(const std::string& name, LookFormat& format) {
     return false;
   return true;
 }
-
-bool isFlagParameter(const std::string& name) { return name == "irradiance" || name == "texture"; }
 
 }  // namespace preview

@@ -52,20 +52,42 @@ struct Options {
   Vec3 keyLight{0.0f, 0.0f, 1.0f};
   // Whose requests supersede one another; empty: none.
   std::string client;
+  // A frame soon replaced by a refined one: rendered at half the size in
+  // each direction, scaled up to the size asked for, and encoded for speed.
+  bool quick = false;
 };
 
 // Who reads the options: mattora-preview's command line, or a request to
 // mattora-lookdev, whose parameters are the same options by name (without the
 // dashes) less those that choose files or threads, plus its own: --host
-// difference, --key-light, --format and --client.
+// difference, --key-light, --format, --client and --quick.
 enum class Front { Preview, Lookdev };
 
-// The request parameters the lookdev server takes, each the option of that
-// name; flags take 1, true or an empty value (on) and 0 or false (off).
-inline constexpr const char* kRequestParameters[] = {
-    "host", "roughness",  "color",   "diffuse",   "translucence", "lights", "size",
-    "spp",  "irradiance", "texture", "key-light", "format",       "client"};
-bool isFlagParameter(const std::string& name);
+// One option, as both fronts read it: --NAME on mattora-preview's command
+// line, the parameter NAME of a request to mattora-lookdev.
+struct OptionSpec {
+  const char* name;      // without the dashes
+  const char* typeName;  // the value's form in --help; empty for a flag
+  const char* help;
+  bool preview;  // on mattora-preview's command line
+  bool request;  // a parameter of a mattora-lookdev request
+  int values;    // 0: a flag; 1; 2 (--export FORMAT FILE)
+  // Reads the values into `o` as `front` takes them (a flag: none on the
+  // command line, its one request value). Empty when taken; else the problem
+  // as it follows the option's name: "'abc': expected ...", "needs a ...".
+  std::string (*read)(const std::vector<std::string>& values, Front front, Options& o);
+};
+
+// Every option of both fronts, in the order --help lists them.
+const std::vector<OptionSpec>& optionTable();
+
+// The option a request parameter of that name sets, or nullptr when a
+// request has no such parameter.
+const OptionSpec* requestParameter(const std::string& name);
+
+// A request's starting point: the lookdev page's defaults, one sphere of
+// roughness 0.5 in a 400x400 view.
+Options lookdevDefaults();
 
 // Limits beyond which an option is refused rather than attempted.
 inline constexpr int kMaxSide = 8192;
@@ -82,11 +104,10 @@ struct ParseResult {
   std::string help;   // Help: the text to print
 };
 
-// `args` are the arguments after the program name. Options take their value
-// as the next argument or after '=' ("--size 320x80", "--size=320x80").
-// With Front::Lookdev the defaults are the lookdev page's (one sphere of
-// roughness 0.5, a square view) and the options it lacks are unknown.
-ParseResult parseOptions(const std::vector<std::string>& args, Front front = Front::Preview);
+// mattora-preview's command line; `args` are the arguments after the program
+// name. Options take their value as the next argument or after '='
+// ("--size 320x80", "--size=320x80").
+ParseResult parseOptions(const std::vector<std::string>& args);
 
 // The number of render threads used when --threads is not given.
 int defaultThreadCount();

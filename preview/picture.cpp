@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace preview {
@@ -41,13 +43,67 @@ float decodeSrgb(unsigned char code) {
 
 }  // namespace
 
-unsigned char encodeSrgb(float linear) {
+unsigned char encodeSrgbByCurve(float linear) {
   if (!(linear > 0.0f)) return 0;
   if (linear >= 1.0f) return 255;
   const double v = linear <= 0.0031308f
                        ? 12.92 * linear
                        : 1.055 * std::pow(static_cast<double>(linear), 1.0 / 2.4) - 0.055;
   return static_cast<unsigned char>(std::lround(v * 255.0));
+}
+
+namespace {
+
+// Where the curve steps: `first[c]` is the least float the curve gives code c
+// or more, found by bisecting the ordered bit patterns of [0, 1]; `start[i]`
+// is the code at i / kBuckets. A bucket of the table spans less than one step
+// of the curve (at most 12.92 * 255 / kBuckets of a code, where the curve is
+// steepest), so a value is at most one step above its bucket's code.
+struct SrgbSteps {
+  static constexpr int kBuckets = 4096;
+  float first[257];
+  unsigned char start[kBuckets];
+
+  SrgbSteps() {
+    const auto bits = [](float f) {
+      std::uint32_t b;
+      std::memcpy(&b, &f, sizeof b);
+      return b;
+    };
+    const auto value = [](std::uint32_t b) {
+      float f;
+      std::memcpy(&f, &b, sizeof f);
+      return f;
+    };
+    first[0] = 0.0f;
+    for (int code = 1; code <= 255; ++code) {
+      std::uint32_t low = bits(0.0f), high = bits(1.0f);  // curve(low) < code <= curve(high)
+      while (high - low > 1) {
+        const std::uint32_t middle = low + (high - low) / 2;
+        (encodeSrgbByCurve(value(middle)) >= code ? high : low) = middle;
+      }
+      first[code] = value(high);
+    }
+    first[256] = INFINITY;
+    for (int i = 0; i < kBuckets; ++i)
+      start[i] = encodeSrgbByCurve(static_cast<float>(i) / kBuckets);
+  }
+};
+
+const SrgbSteps& srgbSteps() {
+  static const SrgbSteps steps;
+  return steps;
+}
+
+}  // namespace
+
+unsigned char encodeSrgb(float linear) {
+  if (!(linear > 0.0f)) return 0;
+  if (linear >= 1.0f) return 255;
+  const SrgbSteps& steps = srgbSteps();
+  int code = steps.start[static_cast<int>(linear * SrgbSteps::kBuckets)];
+  while (linear >= steps.first[code + 1]) ++code;
+  return static_cast<unsigned char>(code);
 }
 
 Picture composePicture(const Scene& scene, const std::vector<LabelledRow>& rows) {

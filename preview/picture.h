@@ -14,6 +14,9 @@ namespace preview {
 
 // 8-bit sRGB code of a linear value: clamped to [0, 1] (a NaN gives 0),
 // encoded with the sRGB transfer curve and rounded to nearest.
+unsigned char encodeSrgbByCurve(float linear);
+// The same code from a table of the curve's 255 steps, a few times faster:
+// for every float the code encodeSrgbByCurve gives.
 unsigned char encodeSrgb(float linear);
 
 struct Picture {

@@ -20,6 +20,7 @@ struct PngJob {
   const Picture* picture;
   char message[200];
   std::vector<unsigned char>* memory;
+  PngCompression compression;
 };
 
 void onPngError(png_structp png, png_const_charp message) {
@@ -68,6 +69,10 @@ bool encode(PngJob& job) {
                static_cast<png_uint_32>(picture.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_sRGB_gAMA_and_cHRM(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
+  if (job.compression == PngCompression::Fast) {
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(png, 1);
+  }
   png_write_info(png, info);
   for (int y = 0; y < picture.height; ++y)
     png_write_row(png, &picture.rgb[static_cast<size_t>(y) * picture.width * 3]);
@@ -83,13 +88,14 @@ bool isEmpty(const Picture& picture) {
 
 }  // namespace
 
-bool encodePng(const Picture& picture, std::vector<unsigned char>& bytes, std::string& error) {
+bool encodePng(const Picture& picture, std::vector<unsigned char>& bytes, std::string& error,
+               PngCompression compression) {
   bytes.clear();
   if (isEmpty(picture)) {
     error = "the picture is empty";
     return false;
   }
-  PngJob job{nullptr, &picture, {0}, &bytes};
+  PngJob job{nullptr, &picture, {0}, &bytes, compression};
   if (encode(job)) return true;
   error = job.message[0] ? job.message : "cannot encode the picture";
   return false;
@@ -105,7 +111,7 @@ bool writePng(const std::string& path, const Picture& picture, std::string& erro
       [&picture](const std::string& temporary) -> std::string {
         FILE* file = std::fopen(temporary.c_str(), "wb");
         if (!file) return std::strerror(errno);
-        PngJob job{file, &picture, {0}, nullptr};
+        PngJob job{file, &picture, {0}, nullptr, PngCompression::Small};
         const bool encoded = encode(job);
         int problem = 0;
         if (std::fflush(file) != 0 || std::ferror(file)) problem = errno ? errno : EIO;

@@ -11,15 +11,6 @@ namespace preview {
 
 namespace {
 
-constexpr int kTileSize = 32;
-
-// Per-thread counters, each on its own cache line so that threads never
-// write to a shared one.
-struct alignas(64) ThreadCounts {
-  long long shaded = 0;
-  long long nonFinite = 0;
-};
-
 float radicalInverseBase2(unsigned int bits) {
   bits = (bits << 16) | (bits >> 16);
   bits = ((bits & 0x55555555u) << 1) | ((bits & 0xAAAAAAAAu) >> 1);
@@ -65,6 +56,37 @@ void samplePosition(int index, int count, float& sx, float& sy) {
   if (sy >= 1.0f) sy -= 1.0f;
 }
 
+void renderTile(const Scene& scene, ThreadShader& shader, int spp, const Tile& tile,
+                LinearImage& image, TileCounts& count) {
+  const Camera& camera = scene.camera;
+  const float weight = 1.0f / static_cast<float>(spp);
+  for (int y = tile.y0; y < tile.y1; ++y) {
+    for (int x = tile.x0; x < tile.x1; ++x) {
+      float sum[3] = {0.0f, 0.0f, 0.0f};
+      for (int s = 0; s < spp; ++s) {
+        float sx, sy;
+        samplePosition(s, spp, sx, sy);
+        const Vec3 direction =
+            camera.rayDirection(static_cast<float>(x) + sx, static_cast<float>(y) + sy);
+        Hit hit;
+        Rgb c = scene.background;
+        if (intersect(scene, direction, hit)) {
+          c = shader.shade(hit);
+          ++count.shaded;
+          if (!std::isfinite(c.r) || !std::isfinite(c.g) || !std::isfinite(c.b)) ++count.nonFinite;
+        }
+        sum[0] += c.r;
+        sum[1] += c.g;
+        sum[2] += c.b;
+      }
+      float* out = image.pixel(x, y);
+      out[0] = sum[0] * weight;
+      out[1] = sum[1] * weight;
+      out[2] = sum[2] * weight;
+    }
+  }
+}
+
 RenderStats renderImage(const Scene& scene, ShadingBackend& backend, const RenderSettings& settings,
                         LinearImage& image, const std::function<void(double fraction)>& onProgress,
                         const std::function<bool()>& cancelled) {
@@ -75,7 +97,7 @@ RenderStats renderImage(const Scene& scene, ShadingBackend& backend, const Rende
 
   std::vector<std::unique_ptr<ThreadShader>> shaders;
   for (int t = 0; t < threads; ++t) shaders.push_back(backend.forThread());
-  std::vector<ThreadCounts> counts(static_cast<size_t>(threads));
+  std::vector<TileCounts> counts(static_cast<size_t>(threads));
 
   TileScheduler scheduler(camera.width, camera.height, kTileSize);
   std::atomic<int> tilesDone{0};
@@ -91,35 +113,8 @@ RenderStats renderImage(const Scene& scene, ShadingBackend& backend, const Rende
           stopped.store(true, std::memory_order_relaxed);
           return;
         }
-        ThreadShader& shader = *shaders[static_cast<size_t>(threadIndex)];
-        ThreadCounts& count = counts[static_cast<size_t>(threadIndex)];
-        const float weight = 1.0f / static_cast<float>(spp);
-        for (int y = tile.y0; y < tile.y1; ++y) {
-          for (int x = tile.x0; x < tile.x1; ++x) {
-            float sum[3] = {0.0f, 0.0f, 0.0f};
-            for (int s = 0; s < spp; ++s) {
-              float sx, sy;
-              samplePosition(s, spp, sx, sy);
-              const Vec3 direction =
-                  camera.rayDirection(static_cast<float>(x) + sx, static_cast<float>(y) + sy);
-              Hit hit;
-              Rgb c = scene.background;
-              if (intersect(scene, direction, hit)) {
-                c = shader.shade(hit);
-                ++count.shaded;
-                if (!std::isfinite(c.r) || !std::isfinite(c.g) || !std::isfinite(c.b))
-                  ++count.nonFinite;
-              }
-              sum[0] += c.r;
-              sum[1] += c.g;
-              sum[2] += c.b;
-            }
-            float* out = image.pixel(x, y);
-            out[0] = sum[0] * weight;
-            out[1] = sum[1] * weight;
-            out[2] = sum[2] * weight;
-          }
-        }
+        renderTile(scene, *shaders[static_cast<size_t>(threadIndex)], spp, tile, image,
+                   counts[static_cast<size_t>(threadIndex)]);
         tilesDone.fetch_add(1, std::memory_order_relaxed);
       },
       onProgress ? std::function<void()>([&] {
@@ -133,7 +128,7 @@ RenderStats renderImage(const Scene& scene, ShadingBackend& backend, const Rende
   stats.cancelled = stopped.load();
   stats.seconds = std::chrono::duration<double>(stop - start).count();
   stats.cameraSamples = static_cast<long long>(camera.width) * camera.height * spp;
-  for (const ThreadCounts& count : counts) {
+  for (const TileCounts& count : counts) {
     stats.shadedSamples += count.shaded;
     stats.nonFiniteSamples += count.nonFinite;
   }

@@ -30,6 +30,9 @@ bool intersect(const Scene& scene, const Vec3& direction, Hit& hit);
 // evenly without randomness (renders repeat bit for bit).
 void samplePosition(int index, int count, float& sx, float& sy);
 
+// Pixels of the square tiles a render is cut into.
+inline constexpr int kTileSize = 32;
+
 struct RenderSettings {
   int samplesPerPixel = 1;
   int threads = 1;
@@ -42,6 +45,19 @@ struct RenderStats {
   long long nonFiniteSamples = 0;  // shaded samples with a NaN or infinite channel
   bool cancelled = false;          // stopped early: the image is incomplete
 };
+
+struct Tile;
+
+// What one thread shaded of a render, kept apart from other threads'.
+struct alignas(64) TileCounts {
+  long long shaded = 0;
+  long long nonFinite = 0;
+};
+
+// Renders the pixels of `tile` into `image` (the camera's size) through one
+// thread's shader, adding to that thread's counts.
+void renderTile(const Scene& scene, ThreadShader& shader, int samplesPerPixel, const Tile& tile,
+                LinearImage& image, TileCounts& counts);
 
 // Renders `scene` through `backend`, whose prepare() has succeeded, into
 // `image` (resized to the camera's size). onProgress, if given, is called on

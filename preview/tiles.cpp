@@ -19,10 +19,14 @@ TileScheduler::TileScheduler(int width, int height, int tileSize)
 bool TileScheduler::next(Tile& tile) {
   const int index = next_.fetch_add(1, std::memory_order_relaxed);
   if (index >= tileCount()) return false;
+  tile = tileAt(index);
+  return true;
+}
+
+Tile TileScheduler::tileAt(int index) const {
   const int x0 = (index % columns_) * tileSize_;
   const int y0 = (index / columns_) * tileSize_;
-  tile = Tile{x0, y0, std::min(x0 + tileSize_, width_), std::min(y0 + tileSize_, height_)};
-  return true;
+  return Tile{x0, y0, std::min(x0 + tileSize_, width_), std::min(y0 + tileSize_, height_)};
 }
 
 void runTiles(TileScheduler& scheduler, int threads,

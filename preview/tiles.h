@@ -19,6 +19,8 @@ class TileScheduler {
   int tileCount() const { return columns_ * rows_; }
   // Claims the next unclaimed tile; false once all are gone.
   bool next(Tile& tile);
+  // Tile `index` (0 <= index < tileCount()), row by row, claimed or not.
+  Tile tileAt(int index) const;
 
  private:
   int width_, height_, tileSize_;

@@ -1,6 +1,7 @@
 // The renderer functions a shader library binds by name. Everything they read
-// was set up before rendering; everything they write belongs to the caller's
-// sample, so render threads share nothing mutable.
+// was set up before rendering, in the scene of the caller's render thread;
+// everything they write belongs to the caller's sample, so render threads
+// share nothing mutable.
 #include <shader.h>
 
 #include <cstdint>
@@ -41,7 +42,7 @@ extern "C" MRHOST_RENDERER_EXPORT void* mi_phen_eval(miState* state, void* param
 
   miTag tag;
   std::memcpy(&tag, static_cast<const char*>(param) + function->ghost_offs, sizeof tag);
-  const detail::Element* driver = detail::find(tag);
+  const detail::Element* driver = detail::find(detail::sceneOf(state), tag);
   if (!driver || driver->kind != detail::ElementKind::Shader) return param;
   if (!state->ts || offset + driver->resultSize > kEvalScratchBytes) return param;
 
@@ -57,7 +58,7 @@ extern "C" MRHOST_RENDERER_EXPORT miBoolean mi_sample_light(miColor* result, miV
   using namespace mrhost;
   if (detail::callLogOn())
     detail::logCall(RendererCall::SampleLight, state, nullptr, light_inst, *samples);
-  const detail::Element* element = detail::find(light_inst);
+  const detail::Element* element = detail::find(detail::sceneOf(state), light_inst);
   if (!element || *samples < 0) return miFALSE;
   const int k = *samples;
   if (element->kind == detail::ElementKind::Light) {
@@ -79,11 +80,12 @@ extern "C" MRHOST_RENDERER_EXPORT miBoolean mi_sample_light(miColor* result, miV
 extern "C" MRHOST_RENDERER_EXPORT miBoolean mi_compute_irradiance(miColor* result, miState* state) {
   using namespace mrhost;
   if (detail::callLogOn()) detail::logCall(RendererCall::ComputeIrradiance, state, nullptr, 0, 0);
-  if (!irradianceOn()) {
+  const Scene& scene = detail::sceneOf(state);
+  if (!scene.irradianceOn()) {
     *result = miColor{0.0f, 0.0f, 0.0f, 0.0f};
     return miFALSE;
   }
-  *result = environmentIrradiance(environment(), state->normal);
+  *result = environmentIrradiance(scene.environment(), state->normal);
   if (detail::scribbling()) scribble(state);
   return miTRUE;
 }

@@ -1,20 +1,14 @@
 #include "hosts/mentalray/scene.h"
 
-#include <atomic>
 #include <cmath>
 #include <cstring>
 
 #include "hosts/mentalray/error.h"
 #include "hosts/mentalray/sceneStore.h"
+#include "hosts/mentalray/shadingContext.h"
 
 namespace mrhost {
 namespace {
-
-detail::Element elements[kMaxTags];
-std::atomic<int> elementCount{0};
-
-Environment sky;
-bool irradianceSwitch = false;
 
 miVector add(const miVector& a, const miVector& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 miVector scaled(const miVector& v, float s) { return {v.x * s, v.y * s, v.z * s}; }
@@ -44,19 +38,22 @@ miBoolean checker(void* result, miState* state, const void* params) {
 
 namespace detail {
 
-const Element* find(miTag tag) {
-  if (tag == 0 || tag > static_cast<miTag>(elementCount.load(std::memory_order_acquire)))
-    return nullptr;
+const Element* find(const Scene& scene, miTag tag) {
+  const std::vector<Element>& elements = SceneStore::of(scene).elements;
+  if (tag == 0 || tag > elements.size()) return nullptr;
   return &elements[tag - 1];
 }
 
-miTag add(const Element& element) {
-  const int index = elementCount.load(std::memory_order_relaxed);
-  if (index >= kMaxTags)
+miTag add(Scene& scene, const Element& element) {
+  std::vector<Element>& elements = SceneStore::of(scene).elements;
+  if (elements.size() >= static_cast<std::size_t>(kMaxTags))
     throw Error("scene is full: at most " + std::to_string(kMaxTags) + " tags");
-  elements[index] = element;
-  elementCount.store(index + 1, std::memory_order_release);
-  return static_cast<miTag>(index + 1);
+  elements.push_back(element);
+  return static_cast<miTag>(elements.size());
+}
+
+const Scene& sceneOf(const miState* state) {
+  return state && state->ts && state->ts->scene ? *state->ts->scene : defaultScene();
 }
 
 }  // namespace detail
@@ -127,14 +124,18 @@ miColor environmentIrradiance(const Environment& environment, const miVector& no
           channel(environment.base.b, environment.gradient.b), 1.0f};
 }
 
-miTag addLight(const Light& light) {
+Scene::Scene() : store_(std::make_unique<detail::SceneStore>()) {}
+Scene::~Scene() = default;
+
+miTag Scene::addLight(const Light& light) {
   detail::Element element;
   element.kind = detail::ElementKind::Light;
   element.light = light;
-  return detail::add(element);
+  return detail::add(*this, element);
 }
 
-miTag addShader(ShaderFunction function, const void* params, int paramBytes, int resultSize) {
+miTag Scene::addShader(ShaderFunction function, const void* params, int paramBytes,
+                       int resultSize) {
   if (!function || paramBytes < 0 || paramBytes > kMaxShaderParamBytes || resultSize <= 0)
     throw Error("addShader: needs a function, at most " + std::to_string(kMaxShaderParamBytes) +
                 " parameter bytes and a result size");
@@ -144,10 +145,10 @@ miTag addShader(ShaderFunction function, const void* params, int paramBytes, int
   element.resultSize = resultSize;
   if (paramBytes > 0)
     std::memcpy(element.shaderParams, params, static_cast<std::size_t>(paramBytes));
-  return detail::add(element);
+  return detail::add(*this, element);
 }
 
-miTag addChecker(const miColor& a, const miColor& b, float size) {
+miTag Scene::addChecker(const miColor& a, const miColor& b, float size) {
   if (!(size > 0.0f)) throw Error("a checker needs a positive cell size");
   struct {
     miColor a, b;
@@ -156,23 +157,43 @@ miTag addChecker(const miColor& a, const miColor& b, float size) {
   return addShader(checker, &params, sizeof params, sizeof(miColor));
 }
 
-const Light* findLight(miTag tag) {
-  const detail::Element* element = detail::find(tag);
+const Light* Scene::findLight(miTag tag) const {
+  const detail::Element* element = detail::find(*this, tag);
   return element && element->kind == detail::ElementKind::Light ? &element->light : nullptr;
 }
 
+void Scene::setEnvironment(const Environment& environment, bool on) {
+  store_->sky = environment;
+  store_->irradianceOn = on;
+}
+
+const Environment& Scene::environment() const { return store_->sky; }
+bool Scene::irradianceOn() const { return store_->irradianceOn; }
+
+void Scene::clear() {
+  store_->elements.clear();
+  store_->sky = Environment{};
+  store_->irradianceOn = false;
+}
+
+Scene& defaultScene() {
+  static Scene scene;
+  return scene;
+}
+
+miTag addLight(const Light& light) { return defaultScene().addLight(light); }
+miTag addShader(ShaderFunction function, const void* params, int paramBytes, int resultSize) {
+  return defaultScene().addShader(function, params, paramBytes, resultSize);
+}
+miTag addChecker(const miColor& a, const miColor& b, float size) {
+  return defaultScene().addChecker(a, b, size);
+}
+const Light* findLight(miTag tag) { return defaultScene().findLight(tag); }
 void setEnvironment(const Environment& environment, bool on) {
-  sky = environment;
-  irradianceSwitch = on;
+  defaultScene().setEnvironment(environment, on);
 }
-
-const Environment& environment() { return sky; }
-bool irradianceOn() { return irradianceSwitch; }
-
-void clearScene() {
-  elementCount.store(0, std::memory_order_release);
-  sky = Environment{};
-  irradianceSwitch = false;
-}
+const Environment& environment() { return defaultScene().environment(); }
+bool irradianceOn() { return defaultScene().irradianceOn(); }
+void clearScene() { defaultScene().clear(); }
 
 }  // namespace mrhost

@@ -1,7 +1,7 @@
-// The stand-in renderer's scene: lights, shaders that drive parameters of
+// The stand-in renderer's scenes: lights, shaders that drive parameters of
 // other shaders, and the irradiance environment, each known by its tag.
 //
-// Set the scene up before rendering starts: registering is not synchronised
+// Set a scene up before rendering with it: registering is not synchronised
 // with render threads, while everything the renderer functions read during
 // rendering is only read.
 #pragma once
@@ -9,6 +9,7 @@
 #include <shader.h>
 
 #include <cstddef>
+#include <memory>
 
 namespace mrhost {
 
@@ -54,24 +55,57 @@ using ShaderFunction = miBoolean (*)(void* result, miState* state, const void* p
 
 constexpr int kMaxShaderParamBytes = 64;
 
-// Tags count from 1; the scene holds up to kMaxTags elements.
+// Tags count from 1; a scene holds up to kMaxTags elements.
 constexpr int kMaxTags = 1024;
+
+namespace detail {
+struct SceneStore;
+}
+
+// One render's scene: lights, driving shaders and the sky, each known by a
+// tag of this scene. The renderer functions read the scene of the render
+// thread's ShadingContext, so renders of different scenes run at once and
+// share nothing writable. Set a scene up before rendering with it.
+class Scene {
+ public:
+  Scene();
+  ~Scene();
+  Scene(const Scene&) = delete;
+  Scene& operator=(const Scene&) = delete;
+
+  miTag addLight(const Light& light);
+  miTag addShader(ShaderFunction function, const void* params, int paramBytes, int resultSize);
+  // A colour checker in space: colour a where floor(x/size) + floor(y/size) +
+  // floor(z/size) of the hit point is even, b where it is odd.
+  miTag addChecker(const miColor& a, const miColor& b, float size);
+
+  // nullptr for a tag that is not a light.
+  const Light* findLight(miTag tag) const;
+
+  // Irradiance is off (mi_compute_irradiance gives black) until switched on.
+  void setEnvironment(const Environment& environment, bool irradianceOn);
+  const Environment& environment() const;
+  bool irradianceOn() const;
+
+  // Forgets every element; their tags become unknown.
+  void clear();
+
+ private:
+  friend struct detail::SceneStore;
+  std::unique_ptr<detail::SceneStore> store_;
+};
+
+// The process's own scene: the one the functions below set up, and the one
+// a ShadingContext made without a scene reads.
+Scene& defaultScene();
 
 miTag addLight(const Light& light);
 miTag addShader(ShaderFunction function, const void* params, int paramBytes, int resultSize);
-// A colour checker in space: colour a where floor(x/size) + floor(y/size) +
-// floor(z/size) of the hit point is even, b where it is odd.
 miTag addChecker(const miColor& a, const miColor& b, float size);
-
-// nullptr for a tag that is not a light.
 const Light* findLight(miTag tag);
-
-// Irradiance is off (mi_compute_irradiance gives black) until switched on.
 void setEnvironment(const Environment& environment, bool irradianceOn);
 const Environment& environment();
 bool irradianceOn();
-
-// Forgets every element; their tags become unknown.
 void clearScene();
 
 }  // namespace mrhost

@@ -1,8 +1,10 @@
-// Storage behind the scene's tags, shared by the scene, the renderer
-// functions and the test switches. Not part of the renderer's API.
+// Storage behind a scene's tags, shared by the scene, the renderer functions
+// and the test switches. Not part of the renderer's API.
 #pragma once
 
 #include <shader.h>
+
+#include <vector>
 
 #include "hosts/mentalray/scene.h"
 #include "hosts/mentalray/testing.h"
@@ -21,9 +23,24 @@ struct Element {
   int scriptLength = 0;
 };
 
-// A fixed table indexed by tag, so lookups never allocate or lock.
-const Element* find(miTag tag);
-miTag add(const Element& element);
+struct SceneStore {
+  // Indexed by tag - 1; grows only while the scene is set up, so a lookup
+  // during rendering neither allocates nor locks.
+  std::vector<Element> elements;
+  Environment sky;
+  bool irradianceOn = false;
+
+  static SceneStore& of(Scene& scene) { return *scene.store_; }
+  static const SceneStore& of(const Scene& scene) { return *scene.store_; }
+};
+
+// nullptr for a tag the scene does not hold.
+const Element* find(const Scene& scene, miTag tag);
+miTag add(Scene& scene, const Element& element);
+
+// The scene a renderer function reads: that of the state's render thread,
+// or the process's own for a state that has none.
+const Scene& sceneOf(const miState* state);
 
 // The test switches as the renderer functions see them: one relaxed load each
 // when off.

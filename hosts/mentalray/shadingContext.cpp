@@ -1,16 +1,19 @@
 #include "hosts/mentalray/shadingContext.h"
 
+#include "hosts/mentalray/scene.h"
+
 #include <cmath>
 #include <cstring>
 
 namespace mrhost {
 
-ShadingContext::ShadingContext(int thread) {
+ShadingContext::ShadingContext(int thread, const Scene* scene) {
   std::memset(&state_, 0, sizeof state_);
   std::memset(&thread_, 0, sizeof thread_);
   state_.version = 1;
   state_.thread = static_cast<short>(thread);
   state_.ior = state_.ior_in = 1.0f;
+  thread_.scene = scene ? scene : &defaultScene();
   state_.ts = &thread_;
 }
 

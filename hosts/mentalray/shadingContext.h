@@ -1,6 +1,6 @@
 // What one render thread shades with: its state record and the renderer's own
-// data of the thread, the scratch into which mi_phen_eval evaluates driven
-// parameters.
+// data of the thread: the scene it renders and the scratch into which
+// mi_phen_eval evaluates driven parameters.
 #pragma once
 
 #include <shader.h>
@@ -8,6 +8,8 @@
 namespace mrhost {
 
 constexpr int kEvalScratchBytes = 512;
+
+class Scene;
 
 }  // namespace mrhost
 
@@ -17,8 +19,9 @@ constexpr int kEvalScratchBytes = 512;
 // of a state a shader makes and hands back to the renderer (mi_sample_light and
 // mi_compute_irradiance get one) points to the same thread's data, so the
 // renderer never needs the state to sit inside a record of its own, nor a
-// table indexed by thread.
+// table indexed by thread. The same goes for the scene the thread renders.
 struct miTs {
+  const mrhost::Scene* scene;
   alignas(16) unsigned char evalScratch[mrhost::kEvalScratchBytes];
 };
 
@@ -26,7 +29,9 @@ namespace mrhost {
 
 class ShadingContext {
  public:
-  explicit ShadingContext(int thread = 0);
+  // The renderer functions read `scene` for this thread's samples; without
+  // one, the process's own (defaultScene()). The scene outlives the context.
+  explicit ShadingContext(int thread = 0, const Scene* scene = nullptr);
   ShadingContext(const ShadingContext&) = delete;
   ShadingContext& operator=(const ShadingContext&) = delete;
 

@@ -53,7 +53,7 @@ miTag addScriptedLight(const std::vector<ScriptedSample>& samples) {
   element.kind = detail::ElementKind::ScriptedLight;
   for (std::size_t i = 0; i < samples.size(); ++i) element.script[i] = samples[i];
   element.scriptLength = static_cast<int>(samples.size());
-  return detail::add(element);
+  return detail::add(defaultScene(), element);
 }
 
 miTag addConstantShader(const void* value, int size) {

@@ -17,11 +17,13 @@ struct ScriptedSample {
 
 constexpr int kMaxScriptedSamples = 16;
 
-// A light whose mi_sample_light answers the samples in order (the counter
-// advanced each time), then false. With no samples it is false at once.
+// In the process's own scene (defaultScene()): a light whose mi_sample_light
+// answers the samples in order (the counter advanced each time), then false.
+// With no samples it is false at once.
 miTag addScriptedLight(const std::vector<ScriptedSample>& samples);
 
-// A shader that drives a parameter with a fixed value of `size` bytes.
+// In the process's own scene: a shader that drives a parameter with a fixed
+// value of `size` bytes.
 miTag addConstantShader(const void* value, int size);
 
 enum class RendererCall { PhenEval, SampleLight, ComputeIrradiance };

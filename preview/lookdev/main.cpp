@@ -37,10 +37,10 @@ int main(int argc, char** argv) {
                  "lets other machines render through this one");
   app.add_option("--threads", settings.renderThreads, "render threads (default: all cores)")
       ->check(CLI::Range(1, preview::kMaxThreads));
-  app.add_option("--connections", settings.requestThreads,
-                 "renders and plots worked on at once (default: 8); connections waiting for a "
-                 "request take none")
-      ->check(CLI::Range(2, 64));
+  app.add_option("--connections", settings.maxJobs,
+                 "renders and plots worked on at once, sharing the render threads (default: 32); "
+                 "more wait their turn, and connections waiting for a request take nothing")
+      ->check(CLI::Range(1, 256));
   app.add_option("--maya-plugin", settings.mayaPlugin,
                  "the mattora plug-in to load (default: the one built with this program)");
   app.add_option("--mentalray-library", settings.mentalrayLibrary,

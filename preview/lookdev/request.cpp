@@ -12,11 +12,6 @@ namespace lookdev {
 
 namespace {
 
-bool isRequestParameter(const std::string& name) {
-  return std::any_of(std::begin(preview::kRequestParameters), std::end(preview::kRequestParameters),
-                     [&name](const char* known) { return name == known; });
-}
-
 // A value as it may appear in a message: JSON escapes control characters, but
 // a message should stay short whatever a client sends.
 std::string shortened(const std::string& text) {
@@ -70,50 +65,27 @@ Target splitTarget(std::string_view target) {
 
 RequestOptions parseRequest(const Parameters& parameters) {
   RequestOptions result;
-  std::vector<std::string> args;
+  result.options = preview::lookdevDefaults();
+  const auto refuse = [&result](const std::string& parameter, const std::string& message) {
+    result.parameter = parameter;
+    result.message = message;
+    return result;
+  };
   for (const auto& [name, value] : parameters) {
-    if (!isRequestParameter(name)) {
-      result.parameter = shortened(name);
-      result.message = "unknown parameter '" + result.parameter + "'";
-      return result;
-    }
+    const preview::OptionSpec* option = preview::requestParameter(name);
+    if (!option) return refuse(shortened(name), "unknown parameter '" + shortened(name) + "'");
     const auto control = std::find_if(value.begin(), value.end(), isControl);
     if (control != value.end()) {
       char code[8];
       std::snprintf(code, sizeof code, "0x%02x", static_cast<unsigned char>(*control));
-      result.parameter = name;
-      result.message =
-          name + ": the value holds the control character " + code + "; expected printable text";
-      return result;
+      return refuse(name, name + ": the value holds the control character " + code +
+                              "; expected printable text");
     }
-    if (preview::isFlagParameter(name)) {
-      // A flag is on or off; off is the option left out, and a later value
-      // of the same flag must still win.
-      args.erase(std::remove(args.begin(), args.end(), "--" + name), args.end());
-      if (value.empty() || value == "1" || value == "true") {
-        args.push_back("--" + name);
-      } else if (value != "0" && value != "false") {
-        result.parameter = name;
-        result.message = name + " '" + shortened(value) + "': expected 1, true, 0 or false";
-        return result;
-      }
-      continue;
-    }
-    args.push_back("--" + name + "=" + value);
+    // In the order they came, so a parameter given twice takes its last value.
+    const std::string problem = option->read({value}, preview::Front::Lookdev, result.options);
+    if (!problem.empty()) return refuse(name, name + " " + problem);
   }
-  const preview::ParseResult parsed = preview::parseOptions(args, preview::Front::Lookdev);
-  if (parsed.action == preview::ParseResult::Action::Render) {
-    result.ok = true;
-    result.options = parsed.options;
-    return result;
-  }
-  // The parser's messages start with the option, "--name ...".
-  std::string message = parsed.error;
-  if (message.rfind("--", 0) == 0) message.erase(0, 2);
-  const size_t end = message.find_first_of(" :'");
-  std::string named = message.substr(0, end);
-  result.parameter = isRequestParameter(named) ? named : std::string();
-  result.message = message;
+  result.ok = true;
   return result;
 }
 

@@ -1,6 +1,6 @@
 // A request's query parameters, read as mattora-preview's options: each
-// parameter is the option of the same name, and the preview's own parser
-// checks it, with the command line's limits.
+// parameter is the option of the same name in the preview's table of
+// options, read by the same code with the command line's limits.
 #pragma once
 
 #include "preview/options.h"

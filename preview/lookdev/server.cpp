@@ -1,20 +1,18 @@
 #include "preview/lookdev/server.h"
 
-#include "preview/look.h"
-#include "preview/lookdev/assets.h"
-#include "preview/lookdev/request.h"
+#include "preview/lookdev/routes.h"
 #include "preview/lookdev/view.h"
 
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
-#include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <list>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -44,36 +42,12 @@ std::chrono::steady_clock::duration lasting(double seconds) {
       std::chrono::duration<double>(seconds));
 }
 
-Response answer(http::status status, std::string body, const char* contentType) {
-  Response res{status, 11};
-  res.set(http::field::content_type, contentType);
-  res.body() = std::move(body);
+Response toResponse(Answer a) {
+  Response res{static_cast<http::status>(a.status), 11};
+  res.set(http::field::content_type, a.contentType);
+  for (const auto& [name, value] : a.headers) res.set(name, value);
+  res.body() = std::move(a.body);
   return res;
-}
-
-Response refusal(http::status status, const std::string& message,
-                 const std::string& parameter = {}) {
-  return answer(status, errorJson(message, parameter) + "\n", "application/json");
-}
-
-nlohmann::json plotJson(const Plot& plot) {
-  nlohmann::json curves = nlohmann::json::array();
-  for (const Curve& c : plot.curves)
-    curves.push_back({{"roughness", c.roughness},
-                      {"A", c.A},
-                      {"B", c.B},
-                      {"maya", c.maya},
-                      {"mentalray", c.mentalray}});
-  return {{"elevation", plot.elevation},
-          {"lambert", plot.lambert},
-          {"angles", plot.angles},
-          {"curves", curves}};
-}
-
-std::string formatted(const char* format, double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
 }
 
 }  // namespace
@@ -87,33 +61,30 @@ struct Server::Impl {
   };
 
   explicit Impl(const ServerSettings& s)
-      : settings(s),
-        renderer(s.renderThreads, s.mayaPlugin, s.mentalrayLibrary),
-        pool(static_cast<size_t>(s.requestThreads)) {}
+      : settings(s), renderer(s.renderThreads, s.mayaPlugin, s.mentalrayLibrary, s.maxJobs) {}
 
   std::shared_ptr<Generation> generationOf(const std::string& client);
   void accept();
   void shutDown();
   void forget(Session* session);
-  Response render(const preview::Options& options, const std::atomic<bool>& gone,
-                  const std::shared_ptr<Generation>& generation, std::uint64_t mine);
-  Response plot(const preview::Options& options);
-
+  void resumeAccept();
   const ServerSettings settings;
-  ViewRenderer renderer;
   std::atomic<bool> stopping{false};
   std::mutex clientsMutex;
   std::map<std::string, std::shared_ptr<Generation>> clients;
   // The event loop's own: touched only from its thread. Declared before the
   // loop, which destroys the sessions it still holds as it goes.
   std::unordered_set<Session*> sessions;
+  // Those waiting for a request or reading one, longest idle first: at the
+  // connection limit the first makes room for a new client.
+  std::list<Session*> idle;
   bool acceptPaused = false;
   asio::io_context io{1};
   tcp::acceptor acceptor{io};
   asio::steady_timer acceptRetry{io};
   int port = 0;
-  // Last, so that it is joined first: its jobs post their answers to `io`.
-  asio::thread_pool pool;
+  // Last, so that its threads stop first: its jobs post their answers to `io`.
+  ViewRenderer renderer;
 };
 
 // One client connection, driven by the event loop: waiting for a request,
@@ -123,14 +94,25 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
   Session(Impl& server, tcp::socket socket) : server_(server), stream_(std::move(socket)) {
     server_.sessions.insert(this);
     beast::error_code ignored;
+    localAddress_ = stream_.socket().local_endpoint(ignored).address().to_string();
     stream_.socket().set_option(tcp::no_delay(true), ignored);
     // For the hang-up check's peek, which must not wait; Beast's own
     // asynchronous reads and writes are unaffected.
     stream_.socket().non_blocking(true, ignored);
   }
-  ~Session() { server_.forget(this); }
+  ~Session() {
+    busy();
+    server_.forget(this);
+  }
 
   void start() { waitForRequest(); }
+
+  // Closed to make room for a new client: no longer counted as open.
+  void evict() {
+    busy();
+    server_.sessions.erase(this);
+    close();
+  }
 
   // The server is stopping: a connection with no request under way closes;
   // one being worked on answers 503 once its job sees the stop.
@@ -141,9 +123,24 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
  private:
   enum class State { Waiting, Working, Writing };
 
+  // In the line of idle connections, at its end, from when it began to wait
+  // for a request until the request is read.
+  void idle() {
+    if (idleAt_) return;
+    idleAt_ = server_.idle.insert(server_.idle.end(), this);
+    // One that can make room for a new client.
+    server_.resumeAccept();
+  }
+  void busy() {
+    if (!idleAt_) return;
+    server_.idle.erase(*idleAt_);
+    idleAt_.reset();
+  }
+
   void waitForRequest() {
     state_ = State::Waiting;
     if (server_.stopping) return close();
+    idle();
     if (buffer_.size() > 0) return readRequest();  // sent before the last answer went out
     // Waiting for a request to begin costs no thread, only this limit.
     stream_.expires_after(lasting(server_.settings.idleSeconds));
@@ -166,6 +163,7 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
   }
 
   void onRequest(beast::error_code ec) {
+    busy();
     if (ec) {
       // A request the parser refuses gets an answer; a connection that
       // closed, failed or ran out of time does not.
@@ -174,98 +172,85 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
         return close();
       keepAlive_ = false;
       head_ = false;
-      return send(refusal(http::status::bad_request, "the request is not HTTP this server reads"));
+      if (ec == http::error::header_limit) {
+        // Its first line alone overran the limit, or its header fields did.
+        const auto* read = static_cast<const char*>(buffer_.data().data());
+        const std::string_view head(read, buffer_.size());
+        if (head.find("\r\n") == std::string_view::npos)
+          return send(refusal(414, "the request's target is longer than this server reads (" +
+                                       std::to_string(kHeaderLimit / 1024) + " KiB)"));
+        return send(refusal(431, "the request's header fields are longer than this server reads (" +
+                                     std::to_string(kHeaderLimit / 1024) + " KiB)"));
+      }
+      return send(refusal(400, "the request is not HTTP this server reads"));
     }
     const http::request<http::string_body>& request = parser_->get();
     version_ = request.version();
     keepAlive_ = request.keep_alive();
     head_ = request.method() == http::verb::head;
-    if (request.method() != http::verb::get && !head_) {
-      Response res = refusal(http::status::method_not_allowed, "only GET and HEAD are served");
-      res.set(http::field::allow, "GET, HEAD");
-      return send(std::move(res));
-    }
-    const auto target = request.target();
+    Request asked{std::string(request.method_string()), std::string(request.target()), std::nullopt,
+                  version_, localAddress_};
+    if (const auto host = request.find(http::field::host); host != request.end())
+      asked.host = std::string(host->value());
+    Routed routed;
     try {
-      route(splitTarget(std::string_view(target.data(), target.size())));
+      routed = route(asked, server_.settings.address);
     } catch (const std::exception&) {
-      send(refusal(http::status::internal_server_error, "the server failed on this request"));
+      return send(refusal(500, "the server failed on this request"));
     }
+    if (routed.work == Routed::Work::None) return send(std::move(routed.answer));
+    work(routed.work == Routed::Work::Render, routed.options);
   }
 
-  void route(const Target& target) {
-    const std::string& path = target.path;
-    const bool render = path == "/render", plot = path == "/plot", look = path == "/export";
-    if (!render && !plot && !look) {
-      // The table holds the only names there are, whatever a path spells.
-      const Asset* asset = findAsset(path);
-      if (!asset) return send(refusal(http::status::not_found, "no such page"));
-      return send(answer(http::status::ok,
-                         std::string(reinterpret_cast<const char*>(asset->data), asset->size),
-                         asset->contentType));
-    }
-    if (!target.malformed.empty())
-      return send(refusal(
-          http::status::bad_request,
-          target.malformed + ": a percent-escape is malformed; expected % and two hex digits",
-          target.malformed));
-    Parameters parameters = target.parameters;
-    preview::LookFormat format = preview::LookFormat::None;
-    if (look) {
-      // Here format names the look; the other parameters are the page's.
-      std::string name;
-      for (auto it = parameters.begin(); it != parameters.end();) {
-        if (it->first != "format") {
-          ++it;
-          continue;
-        }
-        name = it->second;
-        it = parameters.erase(it);
-      }
-      if (!preview::lookFormatFromName(name, format))
-        return send(refusal(http::status::bad_request, "format: expected mel or mi", "format"));
-    }
-    const RequestOptions request = parseRequest(parameters);
-    if (!request.ok)
-      return send(refusal(http::status::bad_request, request.message, request.parameter));
-    if (look) {
-      Response res = answer(http::status::ok, preview::lookText(request.options, format),
-                            "text/plain; charset=utf-8");
-      res.set(http::field::cache_control, "no-store");
-      return send(std::move(res));
-    }
-    work(render, request.options);
-  }
-
-  // Renders and plots run on the pool; meanwhile the loop watches the
-  // connection, so that a client that leaves drops its render.
+  // Renders and plots run on the render threads; meanwhile the loop watches
+  // the connection, so that a client that leaves drops its render.
   void work(bool render, const preview::Options& options) {
     state_ = State::Working;
     stream_.expires_never();
     gone_ = std::make_shared<std::atomic<bool>>(false);
     const std::uint64_t job = ++job_;
-    // Counted here, in the order requests arrive, not when the pool gets to
-    // them: an older request still queued must not supersede a newer one.
+    watchHangUp(job);
+    // The answer is written by the loop, which the work keeps running.
+    auto reply = [self = shared_from_this(), job,
+                  busy =
+                      std::make_shared<asio::executor_work_guard<asio::io_context::executor_type>>(
+                          server_.io.get_executor())](Answer answer) mutable {
+      // Handed on, so that the thread that finished the work holds neither.
+      asio::io_context& io = self->server_.io;
+      asio::post(io,
+                 [self = std::move(self), busy = std::move(busy), job,
+                  answer = std::move(answer)]() mutable { self->finish(job, std::move(answer)); });
+    };
+    Impl& server = server_;
+    if (!render) {
+      return server.renderer.plot(options,
+                                  [reply](bool ok, Plot& plot, const std::string& error) mutable {
+                                    reply(ok ? plotAnswer(plot) : refusal(500, error));
+                                  });
+    }
+    // Counted here, in the order requests arrive, not when the render
+    // threads get to them: an older request still waiting must not
+    // supersede a newer one.
     std::shared_ptr<Generation> generation;
     std::uint64_t mine = 0;
-    if (render && !options.client.empty()) {
-      generation = server_.generationOf(options.client);
+    if (!options.client.empty()) {
+      generation = server.generationOf(options.client);
       mine = ++generation->latest;
     }
-    watchHangUp(job);
-    asio::post(server_.pool, [self = shared_from_this(), &server = server_, gone = gone_,
-                              busy = asio::make_work_guard(server_.io), render, options, generation,
-                              mine, job]() mutable {
-      Response res;
-      try {
-        res = render ? server.render(options, *gone, generation, mine) : server.plot(options);
-      } catch (const std::exception&) {
-        res = refusal(http::status::internal_server_error, "the server failed on this request");
-      }
-      asio::post(server.io, [self = std::move(self), job, res = std::move(res)]() mutable {
-        self->finish(job, std::move(res));
-      });
-    });
+    // A newer request of the same client supersedes this one; so does the
+    // client going away, and the server stopping.
+    auto cancelled = [&server, generation, mine, gone = gone_] {
+      return server.stopping.load() || (generation && generation->latest.load() != mine) ||
+             gone->load();
+    };
+    server.renderer.render(
+        options, cancelled,
+        [reply, &server](bool ok, Frame& frame, const std::string& error) mutable {
+          if (!ok) return reply(refusal(500, error));
+          if (!frame.cancelled) return reply(frameAnswer(std::move(frame)));
+          reply(server.stopping ? refusal(503, "the server is stopping")
+                                : refusal(409, "superseded by a newer request"));
+        });
   }
 
   // A readable socket while no request is expected means the client hung up
@@ -287,7 +272,7 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
         });
   }
 
-  void finish(std::uint64_t job, Response res) {
+  void finish(std::uint64_t job, Answer res) {
     if (job != job_) return;
     beast::error_code ignored;
     stream_.socket().cancel(ignored);  // the hang-up watch
@@ -296,8 +281,9 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
     send(std::move(res));
   }
 
-  void send(Response res) {
+  void send(Answer answer) {
     state_ = State::Writing;
+    Response res = toResponse(std::move(answer));
     res.version(version_);
     res.keep_alive(keepAlive_ && !server_.stopping);
     if (head_) {
@@ -333,6 +319,8 @@ class Server::Impl::Session : public std::enable_shared_from_this<Session> {
   bool keepAlive_ = false, head_ = false;
   std::uint64_t job_ = 0;
   std::shared_ptr<std::atomic<bool>> gone_;  // the client left while its request was worked on
+  std::optional<std::list<Session*>::iterator> idleAt_;  // its place among the idle
+  std::string localAddress_;
 };
 
 std::shared_ptr<Server::Impl::Generation> Server::Impl::generationOf(const std::string& client) {
@@ -357,21 +345,31 @@ void Server::Impl::accept() {
       });
       return;
     }
+    // At the limit, the connection idle the longest makes room: a client
+    // that comes is answered, whoever holds connections open and sends
+    // nothing on them.
+    if (sessions.size() >= static_cast<size_t>(settings.maxConnections) && !idle.empty())
+      idle.front()->evict();
     std::make_shared<Session>(*this, std::move(socket))->start();
-    // At the limit, further clients wait in the listen queue until one leaves.
-    if (sessions.size() >= static_cast<size_t>(settings.maxConnections))
+    // Every connection busy: further clients wait in the listen queue until
+    // one is idle or leaves.
+    if (sessions.size() >= static_cast<size_t>(settings.maxConnections) && idle.empty())
       acceptPaused = true;
     else
       accept();
   });
 }
 
-void Server::Impl::forget(Session* session) {
-  sessions.erase(session);
+void Server::Impl::resumeAccept() {
   if (acceptPaused && !stopping) {
     acceptPaused = false;
     accept();
   }
+}
+
+void Server::Impl::forget(Session* session) {
+  sessions.erase(session);
+  resumeAccept();
 }
 
 void Server::Impl::shutDown() {
@@ -379,40 +377,6 @@ void Server::Impl::shutDown() {
   acceptor.close(ignored);
   acceptRetry.cancel();
   for (Session* session : std::vector<Session*>(sessions.begin(), sessions.end())) session->stop();
-}
-
-Response Server::Impl::render(const preview::Options& options, const std::atomic<bool>& gone,
-                              const std::shared_ptr<Generation>& generation, std::uint64_t mine) {
-  // A newer request of the same client supersedes this one; so does the
-  // client going away, and the server stopping.
-  const auto cancelled = [&] {
-    return stopping.load() || (generation && generation->latest.load() != mine) || gone.load();
-  };
-  Frame frame;
-  std::string error;
-  if (!renderer.render(options, cancelled, frame, error))
-    return refusal(http::status::internal_server_error, error);
-  if (frame.cancelled)
-    return stopping ? refusal(http::status::service_unavailable, "the server is stopping")
-                    : refusal(http::status::conflict, "superseded by a newer request");
-  Response res = answer(http::status::ok, std::move(frame.body), frame.contentType.c_str());
-  res.set(http::field::cache_control, "no-store");
-  res.set("X-Mattora-Summary", frame.summary);
-  res.set("X-Mattora-Spheres", frame.spheres);
-  res.set("X-Mattora-Frame-Seconds", formatted("%.6f", frame.seconds));
-  if (frame.maxDifference >= 0.0)
-    res.set("X-Mattora-Max-Difference", formatted("%.6g", frame.maxDifference));
-  return res;
-}
-
-Response Server::Impl::plot(const preview::Options& options) {
-  Plot plot;
-  std::string error;
-  if (!renderer.plot(options, plot, error))
-    return refusal(http::status::internal_server_error, error);
-  Response res = answer(http::status::ok, plotJson(plot).dump() + "\n", "application/json");
-  res.set(http::field::cache_control, "no-store");
-  return res;
 }
 
 Server::Server(const ServerSettings& settings) : impl_(std::make_unique<Impl>(settings)) {}
@@ -425,8 +389,7 @@ Server::~Server() {
 
 bool Server::checkPlugins(std::string& error) {
   Plot plot;
-  return impl_->renderer.plot(preview::parseOptions({}, preview::Front::Lookdev).options, plot,
-                              error);
+  return impl_->renderer.plot(preview::lookdevDefaults(), plot, error);
 }
 
 bool Server::bind(std::string& error) {

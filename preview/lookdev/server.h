@@ -1,7 +1,7 @@
 // mattora-lookdev's HTTP server: the page's own files, GET /render (a PNG or
 // an EXR of the view), GET /plot (JSON) and GET /export (the look as MEL or
 // .mi text). Connections are served by one event loop, so a client that is
-// idle or slow holds no thread; renders and plots run on a bounded pool.
+// idle or slow holds no thread; renders and plots share the render threads.
 #pragma once
 
 #include <memory>
@@ -11,9 +11,9 @@ namespace lookdev {
 
 struct ServerSettings {
   std::string address = "127.0.0.1";
-  int port = 8017;  // 0: any free port
-  int renderThreads = 1;
-  int requestThreads = 8;    // renders and plots worked on (or waiting their turn) at once
+  int port = 8017;           // 0: any free port
+  int renderThreads = 1;     // shared by every render and plot
+  int maxJobs = 32;          // renders and plots worked on at once; more wait, holding no thread
   int maxConnections = 512;  // open at once; more wait in the listen queue
   // A connection is closed when no request begins within `idleSeconds`, when
   // one that has begun is not complete within `readSeconds`, or when an

@@ -3,16 +3,21 @@
 #include "core/orenNayar.h"
 #include "preview/exr.h"
 #include "preview/hosts.h"
+#include "preview/lookdev/renderQueue.h"
 #include "preview/picture.h"
 #include "preview/png.h"
 #include "preview/render.h"
 #include "preview/summary.h"
+#include "preview/tiles.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <future>
 #include <memory>
+#include <utility>
 
 namespace lookdev {
 
@@ -65,6 +70,55 @@ preview::LinearImage scaledDifference(const preview::LinearImage& a, const previ
   return out;
 }
 
+// The options a quick frame renders with: half the size in each direction.
+Options rendered(const Options& options) {
+  Options o = options;
+  if (o.quick) {
+    o.width = (o.width + 1) / 2;
+    o.height = (o.height + 1) / 2;
+  }
+  return o;
+}
+
+// `image` stretched to width x height, each pixel interpolated between the
+// four nearest of the image (bilinear, the edges held): across first, row by
+// row of the image, then down.
+preview::LinearImage scaledTo(const preview::LinearImage& image, int width, int height) {
+  struct Step {
+    int low, high;
+    float t;
+  };
+  const auto steps = [](int from, int to) {
+    std::vector<Step> out(static_cast<size_t>(to));
+    const float scale = static_cast<float>(from) / static_cast<float>(to);
+    for (int i = 0; i < to; ++i) {
+      const float at = std::min(std::max((static_cast<float>(i) + 0.5f) * scale - 0.5f, 0.0f),
+                                static_cast<float>(from - 1));
+      const int low = static_cast<int>(at);
+      out[static_cast<size_t>(i)] = Step{low, std::min(low + 1, from - 1), at - low};
+    }
+    return out;
+  };
+  const std::vector<Step> across = steps(image.width, width), down = steps(image.height, height);
+  preview::LinearImage wide(width, image.height);
+  for (int y = 0; y < image.height; ++y) {
+    const float* in = image.pixel(0, y);
+    float* out = wide.pixel(0, y);
+    for (const Step& s : across)
+      for (int c = 0; c < 3; ++c, ++out)
+        *out = in[s.low * 3 + c] + (in[s.high * 3 + c] - in[s.low * 3 + c]) * s.t;
+  }
+  preview::LinearImage out(width, height);
+  for (int y = 0; y < height; ++y) {
+    const Step& s = down[static_cast<size_t>(y)];
+    const float* top = wide.pixel(0, s.low);
+    const float* bottom = wide.pixel(0, s.high);
+    float* row = out.pixel(0, y);
+    for (int i = 0; i < width * 3; ++i) row[i] = top[i] + (bottom[i] - top[i]) * s.t;
+  }
+  return out;
+}
+
 // The spheres' discs in a picture of `views` views side by side, each view
 // between the label bands of composePicture.
 std::string sphereDiscs(const Scene& scene, int views, int pictureHeight) {
@@ -108,80 +162,184 @@ double keyElevationDegrees(const Options& o) {
   return std::acos(z) / kDegree;
 }
 
-ViewRenderer::ViewRenderer(int threads, std::string mayaPlugin, std::string mentalrayLibrary)
-    : threads_(threads) {
-  // The default files lie beside the program, which /proc names: looked up
-  // once here rather than on every request.
-  Options files;
-  files.mayaPlugin = std::move(mayaPlugin);
-  files.mentalrayLibrary = std::move(mentalrayLibrary);
-  mayaPlugin_ = preview::mayaPluginPath(files);
-  mentalrayLibrary_ = preview::mentalrayLibraryPath(files);
-}
+// One view: set up on a render thread, one task per tile of each host's
+// view, and composed and encoded by the thread that finishes the last tile.
+class ViewRenderer::FrameJob : public RenderJob {
+ public:
+  FrameJob(ViewRenderer& renderer, const Options& options, std::function<bool()> cancelled,
+           FrameDone done)
+      : renderer_(renderer),
+        options_(renderer.withFiles(options)),
+        cancelled_(std::move(cancelled)),
+        done_(std::move(done)),
+        scene_(makeViewScene(options_)),
+        renderScene_(options_.quick ? makeViewScene(rendered(options_)) : scene_) {}
 
-ViewRenderer::Turn::~Turn() {
-  if (!held_) return;
-  {
-    const std::lock_guard<std::mutex> lock(r_.turnMutex_);
-    r_.busy_ = false;
+  long long cost() const override {
+    const long long views = options_.host == Host::Maya || options_.host == Host::Mentalray ? 1 : 2;
+    return views * options_.width * options_.height;
   }
-  r_.turnFree_.notify_all();
-}
 
-bool ViewRenderer::Turn::take(const std::function<bool()>& cancelled) {
-  std::unique_lock<std::mutex> lock(r_.turnMutex_);
-  while (r_.busy_) {
-    if (cancelled && cancelled()) return false;
-    r_.turnFree_.wait_for(lock, std::chrono::milliseconds(20));
+  int start() override {
+    start_ = std::chrono::steady_clock::now();
+    try {
+      if (!renderer_.makeBackends(options_, backends_, error_)) return 0;
+      const int threads = renderer_.threads();
+      for (const auto& backend : backends_) {
+        if (!backend->prepare(renderScene_, error_)) return 0;
+        shaders_.emplace_back();
+        for (int t = 0; t < threads; ++t) shaders_.back().push_back(backend->forThread());
+        counts_.emplace_back(static_cast<size_t>(threads));
+        busy_.emplace_back(static_cast<size_t>(threads));
+        images_.emplace_back(renderScene_.camera.width, renderScene_.camera.height);
+      }
+      // A PNG of the hosts side by side: each host's half is composed by the
+      // thread that renders its last tile, the first while the other host's
+      // tiles are still being rendered.
+      composeEach_ =
+          options_.format == preview::OutputFormat::Png && options_.host != Host::Difference;
+      remaining_ = std::make_unique<std::atomic<int>[]>(backends_.size());
+      for (size_t h = 0; h < backends_.size(); ++h) remaining_[h] = tiles_.tileCount();
+      pictures_.resize(backends_.size());
+      problems_.resize(backends_.size());
+    } catch (const std::exception& e) {
+      error_ = std::string("cannot set the render up: ") + e.what();
+      return 0;
+    }
+    return static_cast<int>(backends_.size()) * tiles_.tileCount();
   }
-  r_.busy_ = true;
-  held_ = true;
-  return true;
-}
 
-Options ViewRenderer::withFiles(const Options& options) const {
-  Options o = options;
-  o.mayaPlugin = mayaPlugin_;
-  o.mentalrayLibrary = mentalrayLibrary_;
-  return o;
-}
+  void run(int task, int thread) override {
+    const size_t host = static_cast<size_t>(task / tiles_.tileCount());
+    const auto t = static_cast<size_t>(thread);
+    const auto begun = std::chrono::steady_clock::now();
+    preview::renderTile(renderScene_, *shaders_[host][t], options_.samplesPerPixel,
+                        tiles_.tileAt(task % tiles_.tileCount()), images_[host], counts_[host][t]);
+    busy_[host][t].seconds +=
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+    if (composeEach_ && remaining_[host].fetch_sub(1) == 1) composeHost(host);
+  }
 
-bool ViewRenderer::render(const Options& request, const std::function<bool()>& cancelled,
-                          Frame& frame, std::string& error) {
-  frame = Frame{};
-  Turn turn(*this);
-  if (!turn.take(cancelled)) {
-    frame.cancelled = true;
-    return true;
+  bool cancelled() const override { return cancelled_ && cancelled_(); }
+
+  void finish(bool cancelled) override {
+    Frame frame;
+    bool ok = true;
+    if (!error_.empty()) {
+      ok = false;
+    } else if (cancelled) {
+      frame.cancelled = true;
+    } else {
+      try {
+        ok = compose(frame);
+      } catch (const std::exception& e) {
+        error_ = std::string("cannot encode the picture: ") + e.what();
+        ok = false;
+      }
+    }
+    done_(ok, frame, error_);
   }
-  const auto start = std::chrono::steady_clock::now();
-  const Options options = withFiles(request);
-  const Scene scene = makeViewScene(options);
-  preview::RenderSettings settings;
-  settings.samplesPerPixel = options.samplesPerPixel;
-  settings.threads = threads_;
-  preview::HostRenders renders;
-  if (!preview::renderHosts(options, scene, settings, renders, error, nullptr, cancelled))
-    return false;
-  if (renders.cancelled) {
-    frame.cancelled = true;
-    return true;
+
+ private:
+  struct alignas(64) Busy {
+    double seconds = 0.0;
+  };
+
+  bool compose(Frame& frame);
+  // The PNG of the composed picture, then the frame's headers: where the
+  // spheres lie, its time and its summary.
+  bool encoded(const preview::Picture& picture, int views, preview::Summary& summary, Frame& frame);
+  void describe(int views, int pictureHeight, preview::Summary& summary, Frame& frame);
+
+  // The picture of one host's view under its label, scaled up first for a
+  // quick frame.
+  void composeHost(size_t host) {
+    try {
+      const preview::LinearImage* image = &images_[host];
+      preview::LinearImage scaled;
+      if (options_.quick) {
+        scaled = scaledTo(*image, scene_.camera.width, scene_.camera.height);
+        image = &scaled;
+      }
+      pictures_[host] = preview::composePicture(
+          scene_, {preview::LabelledRow{preview::rowLabel(backends_[host]->name()), image}});
+    } catch (const std::exception& e) {
+      problems_[host] = std::string("cannot compose the picture: ") + e.what();
+    }
   }
-  preview::Summary& summary = renders.summary;
-  std::vector<preview::LinearImage>& images = renders.images;
-  for (const preview::HostRun& run : summary.runs) {
-    if (run.stats.nonFiniteSamples > 0) {
-      error = run.name + " shaded samples that are not finite numbers";
+
+  ViewRenderer& renderer_;
+  const Options options_;
+  const std::function<bool()> cancelled_;
+  const FrameDone done_;
+  const Scene scene_;        // the picture's
+  const Scene renderScene_;  // the views rendered: scene_, or for a quick frame half its size
+  const preview::TileScheduler tiles_{renderScene_.camera.width, renderScene_.camera.height,
+                                      preview::kTileSize};
+  std::chrono::steady_clock::time_point start_;
+  std::string error_;
+  std::vector<std::unique_ptr<preview::ShadingBackend>> backends_;
+  // Per host, per render thread.
+  std::vector<std::vector<std::unique_ptr<preview::ThreadShader>>> shaders_;
+  std::vector<std::vector<preview::TileCounts>> counts_;
+  std::vector<std::vector<Busy>> busy_;
+  std::vector<preview::LinearImage> images_;  // per host
+  bool composeEach_ = false;
+  std::unique_ptr<std::atomic<int>[]> remaining_;  // per host: tiles not yet rendered
+  std::vector<preview::Picture> pictures_;         // per host, when composeEach_
+  std::vector<std::string> problems_;              // per host, of composeHost
+};
+
+bool ViewRenderer::FrameJob::compose(Frame& frame) {
+  const Options& options = options_;
+  const Scene& scene = scene_;
+  std::string& error = error_;
+  preview::Summary summary;
+  summary.width = renderScene_.camera.width;
+  summary.height = renderScene_.camera.height;
+  summary.samplesPerPixel = options.samplesPerPixel;
+  summary.threads = renderer_.threads();
+  std::vector<std::string> hosts;
+  for (size_t h = 0; h < backends_.size(); ++h) {
+    preview::RenderStats stats;
+    stats.cameraSamples =
+        static_cast<long long>(summary.width) * summary.height * options.samplesPerPixel;
+    for (size_t t = 0; t < counts_[h].size(); ++t) {
+      stats.shadedSamples += counts_[h][t].shaded;
+      stats.nonFiniteSamples += counts_[h][t].nonFinite;
+      stats.seconds += busy_[h][t].seconds;
+    }
+    // The host's time is its share of the render threads' time.
+    stats.seconds /= summary.threads;
+    hosts.push_back(backends_[h]->name());
+    summary.runs.push_back(preview::HostRun{hosts.back(), stats});
+    if (stats.nonFiniteSamples > 0) {
+      error = hosts.back() + " shaded samples that are not finite numbers";
       return false;
     }
   }
+  std::vector<preview::LinearImage>& images = images_;
   // The difference view and its header need the largest difference even
-  // where the options make the hosts differ, and renderHosts measured it only
-  // where they compare.
+  // where the options make the hosts differ.
   if (images.size() == 2) {
-    if (!summary.compared) summary.maxDifference = preview::maxAbsDifference(images[0], images[1]);
+    summary.notCompared = preview::whyHostsDiffer(options);
+    summary.compared = summary.notCompared.empty();
+    summary.maxDifference = preview::maxAbsDifference(images[0], images[1]);
     frame.maxDifference = summary.maxDifference;
   }
+  if (composeEach_) {
+    for (const std::string& problem : problems_) {
+      if (problem.empty()) continue;
+      error = problem;
+      return false;
+    }
+    preview::Picture picture = std::move(pictures_[0]);
+    if (pictures_.size() == 2) picture = sideBySide(picture, pictures_[1], kGapColor);
+    return encoded(picture, static_cast<int>(pictures_.size()), summary, frame);
+  }
+  if (options.quick)
+    for (preview::LinearImage& image : images)
+      image = scaledTo(image, scene.camera.width, scene.camera.height);
 
   // The rows the picture shows, left to right.
   std::vector<preview::LabelledRow> rows;
@@ -197,8 +355,8 @@ bool ViewRenderer::render(const Options& request, const std::function<bool()>& c
     rowHosts.push_back("difference");
   } else {
     for (size_t i = 0; i < images.size(); ++i) {
-      rows.push_back(preview::LabelledRow{preview::rowLabel(renders.hosts[i]), &images[i]});
-      rowHosts.push_back(renders.hosts[i]);
+      rows.push_back(preview::LabelledRow{preview::rowLabel(hosts[i]), &images[i]});
+      rowHosts.push_back(hosts[i]);
     }
   }
   int pictureHeight = 0;
@@ -215,57 +373,84 @@ bool ViewRenderer::render(const Options& request, const std::function<bool()>& c
     preview::Picture picture = preview::composePicture(scene, {rows[0]});
     if (rows.size() == 2)
       picture = sideBySide(picture, preview::composePicture(scene, {rows[1]}), kGapColor);
-    std::vector<unsigned char> bytes;
-    if (!preview::encodePng(picture, bytes, error)) return false;
-    frame.body.assign(bytes.begin(), bytes.end());
-    frame.contentType = "image/png";
-    pictureHeight = picture.height;
+    return encoded(picture, static_cast<int>(rows.size()), summary, frame);
   }
-  frame.spheres = sphereDiscs(scene, static_cast<int>(rows.size()), pictureHeight);
-  frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  summary.wallSeconds = frame.seconds;
-  frame.summary = preview::summaryLine(summary);
+  describe(static_cast<int>(rows.size()), pictureHeight, summary, frame);
   return true;
 }
 
-bool ViewRenderer::plot(const Options& request, Plot& plot, std::string& error) {
-  plot = Plot{};
-  Options options = withFiles(request);
-  // The curves are the reflectance factor alone: the mental-ray-only terms
-  // would add light that does not come from the key.
-  options.irradiance = false;
-  options.texture = false;
-  plot.elevation = keyElevationDegrees(options);
-  const double thetaI = plot.elevation * kDegree;
-  plot.lambert = std::max(0.0, std::cos(thetaI));
+bool ViewRenderer::FrameJob::encoded(const preview::Picture& picture, int views,
+                                     preview::Summary& summary, Frame& frame) {
+  std::vector<unsigned char> bytes;
+  if (!preview::encodePng(
+          picture, bytes, error_,
+          options_.quick ? preview::PngCompression::Fast : preview::PngCompression::Small))
+    return false;
+  frame.body.assign(bytes.begin(), bytes.end());
+  frame.contentType = "image/png";
+  describe(views, picture.height, summary, frame);
+  return true;
+}
 
-  // A surface facing +z; light and view in the x-z plane.
-  const preview::Vec3 N{0.0f, 0.0f, 1.0f};
-  const preview::Vec3 L{static_cast<float>(std::sin(thetaI)), 0.0f,
-                        static_cast<float>(std::cos(thetaI))};
-  Scene scene;
-  for (const float sigma : options.roughness)
-    scene.spheres.push_back(
-        preview::Sphere{preview::Vec3{0.0f, 0.0f, 0.0f}, 1.0f,
-                        preview::Material{sigma, {1.0f, 1.0f, 1.0f}, 1.0f, 0.0f}});
-  scene.lights = {
-      mrhost::directionalLight(miColor{1.0f, 1.0f, 1.0f, 1.0f}, miVector{-L.x, -L.y, -L.z})};
+void ViewRenderer::FrameJob::describe(int views, int pictureHeight, preview::Summary& summary,
+                                      Frame& frame) {
+  frame.spheres = sphereDiscs(scene_, views, pictureHeight);
+  frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  summary.wallSeconds = frame.seconds;
+  frame.summary = preview::summaryLine(summary);
+}
 
-  Turn turn(*this);
-  turn.take(nullptr);
-  for (const Host host : {Host::Maya, Host::Mentalray}) {
-    options.host = host;
-    std::vector<std::unique_ptr<preview::ShadingBackend>> backends;
-    if (!preview::makeBackends(options, backends, error) ||
-        !backends.front()->prepare(scene, error))
-      return false;
-    const std::unique_ptr<preview::ThreadShader> shader = backends.front()->forThread();
-    plot.curves.resize(scene.spheres.size());
-    for (size_t s = 0; s < scene.spheres.size(); ++s) {
-      Curve& curve = plot.curves[s];
-      curve.roughness = scene.spheres[s].material.roughness;
-      std::vector<float>& values = host == Host::Maya ? curve.maya : curve.mentalray;
-      values.clear();
+// The curves: one task per host, each on one thread's shader of its own.
+class ViewRenderer::PlotJob : public RenderJob {
+ public:
+  PlotJob(ViewRenderer& renderer, const Options& request, PlotDone done)
+      : renderer_(renderer), options_(renderer.withFiles(request)), done_(std::move(done)) {
+    // The curves are the reflectance factor alone: the mental-ray-only terms
+    // would add light that does not come from the key.
+    options_.irradiance = false;
+    options_.texture = false;
+  }
+
+  long long cost() const override { return 0; }
+
+  int start() override {
+    plot_.elevation = keyElevationDegrees(options_);
+    const double thetaI = plot_.elevation * kDegree;
+    plot_.lambert = std::max(0.0, std::cos(thetaI));
+    // A surface facing +z; light and view in the x-z plane.
+    const preview::Vec3 L{static_cast<float>(std::sin(thetaI)), 0.0f,
+                          static_cast<float>(std::cos(thetaI))};
+    for (const float sigma : options_.roughness)
+      scene_.spheres.push_back(
+          preview::Sphere{preview::Vec3{0.0f, 0.0f, 0.0f}, 1.0f,
+                          preview::Material{sigma, {1.0f, 1.0f, 1.0f}, 1.0f, 0.0f}});
+    scene_.lights = {
+        mrhost::directionalLight(miColor{1.0f, 1.0f, 1.0f, 1.0f}, miVector{-L.x, -L.y, -L.z})};
+    plot_.curves.resize(scene_.spheres.size());
+    for (size_t s = 0; s < scene_.spheres.size(); ++s)
+      plot_.curves[s].roughness = scene_.spheres[s].material.roughness;
+    try {
+      for (const Host host : {Host::Maya, Host::Mentalray}) {
+        options_.host = host;
+        std::vector<std::unique_ptr<preview::ShadingBackend>> made;
+        if (!renderer_.makeBackends(options_, made, error_) ||
+            !made.front()->prepare(scene_, error_))
+          return 0;
+        shaders_.push_back(made.front()->forThread());
+        backends_.push_back(std::move(made.front()));
+      }
+    } catch (const std::exception& e) {
+      error_ = std::string("cannot set the plot up: ") + e.what();
+      return 0;
+    }
+    return 2;
+  }
+
+  void run(int task, int) override {
+    const preview::Vec3 N{0.0f, 0.0f, 1.0f};
+    for (size_t s = 0; s < scene_.spheres.size(); ++s) {
+      Curve& curve = plot_.curves[s];
+      std::vector<float>& values = task == 0 ? curve.maya : curve.mentalray;
       for (int degrees = -90; degrees <= 90; ++degrees) {
         const double thetaR = degrees * kDegree;
         const preview::Vec3 V{static_cast<float>(std::sin(thetaR)), 0.0f,
@@ -275,17 +460,115 @@ bool ViewRenderer::plot(const Options& request, Plot& plot, std::string& error) 
         hit.point = preview::Vec3{0.0f, 0.0f, 0.0f};
         hit.normal = N;
         hit.direction = preview::Vec3{-V.x, -V.y, -V.z};
-        values.push_back(shader->shade(hit).r);
+        values.push_back(shaders_[static_cast<size_t>(task)]->shade(hit).r);
       }
     }
   }
-  for (int degrees = -90; degrees <= 90; ++degrees) plot.angles.push_back(degrees);
-  for (Curve& curve : plot.curves) {
-    const orennayar::OrenNayar model(N, N, curve.roughness);
-    curve.A = model.A();
-    curve.B = model.B();
+
+  bool cancelled() const override { return false; }
+
+  void finish(bool) override {
+    shaders_.clear();
+    backends_.clear();
+    const bool ok = error_.empty();
+    if (ok) {
+      for (int degrees = -90; degrees <= 90; ++degrees) plot_.angles.push_back(degrees);
+      const preview::Vec3 N{0.0f, 0.0f, 1.0f};
+      for (Curve& curve : plot_.curves) {
+        const orennayar::OrenNayar model(N, N, curve.roughness);
+        curve.A = model.A();
+        curve.B = model.B();
+      }
+    }
+    done_(ok, plot_, error_);
   }
+
+ private:
+  ViewRenderer& renderer_;
+  Options options_;
+  const PlotDone done_;
+  Scene scene_;
+  Plot plot_;
+  std::string error_;
+  std::vector<std::unique_ptr<preview::ShadingBackend>> backends_;  // Maya, mental ray
+  std::vector<std::unique_ptr<preview::ThreadShader>> shaders_;
+};
+
+ViewRenderer::ViewRenderer(int threads, std::string mayaPlugin, std::string mentalrayLibrary,
+                           int maxJobs) {
+  // The default files lie beside the program, which /proc names: looked up
+  // once here rather than on every request.
+  Options files;
+  files.mayaPlugin = std::move(mayaPlugin);
+  files.mentalrayLibrary = std::move(mentalrayLibrary);
+  mayaPlugin_ = preview::mayaPluginPath(files);
+  mentalrayLibrary_ = preview::mentalrayLibraryPath(files);
+  queue_ = std::make_unique<RenderQueue>(threads, maxJobs, kPixelBudget);
+}
+
+ViewRenderer::~ViewRenderer() = default;
+
+int ViewRenderer::threads() const { return queue_->threads(); }
+
+Options ViewRenderer::withFiles(const Options& options) const {
+  Options o = options;
+  o.mayaPlugin = mayaPlugin_;
+  o.mentalrayLibrary = mentalrayLibrary_;
+  return o;
+}
+
+bool ViewRenderer::load(std::string& error) {
+  const std::lock_guard<std::mutex> lock(loadMutex_);
+  const Options files = withFiles(Options{});
+  if (!maya_) maya_ = preview::loadMayaLibrary(files, error);
+  if (maya_ && !mentalray_) mentalray_ = preview::loadMentalrayLibrary(files, error);
+  return maya_ && mentalray_;
+}
+
+bool ViewRenderer::makeBackends(const Options& options,
+                                std::vector<std::unique_ptr<preview::ShadingBackend>>& backends,
+                                std::string& error) {
+  backends.clear();
+  if (!load(error)) return false;
+  if (options.host != Host::Mentalray) backends.push_back(maya_->newBackend(options));
+  if (options.host != Host::Maya) backends.push_back(mentalray_->newBackend(options));
   return true;
+}
+
+void ViewRenderer::render(const Options& options, std::function<bool()> cancelled, FrameDone done) {
+  queue_->submit(std::make_shared<FrameJob>(*this, options, std::move(cancelled), std::move(done)));
+}
+
+void ViewRenderer::plot(const Options& options, PlotDone done) {
+  queue_->submit(std::make_shared<PlotJob>(*this, options, std::move(done)));
+}
+
+namespace {
+
+// Waits for one outcome handed over by a render thread.
+template <class Result>
+bool awaited(const std::function<void(std::function<void(bool, Result&, const std::string&)>)>& ask,
+             Result& result, std::string& error) {
+  std::promise<bool> promise;
+  std::future<bool> outcome = promise.get_future();
+  ask([&](bool ok, Result& value, const std::string& why) {
+    result = std::move(value);
+    error = why;
+    promise.set_value(ok);
+  });
+  return outcome.get();
+}
+
+}  // namespace
+
+bool ViewRenderer::render(const Options& options, const std::function<bool()>& cancelled,
+                          Frame& frame, std::string& error) {
+  return awaited<Frame>([&](FrameDone done) { render(options, cancelled, std::move(done)); }, frame,
+                        error);
+}
+
+bool ViewRenderer::plot(const Options& options, Plot& plot, std::string& error) {
+  return awaited<Plot>([&](PlotDone done) { this->plot(options, std::move(done)); }, plot, error);
 }
 
 }  // namespace lookdev

@@ -5,13 +5,20 @@
 #include "preview/options.h"
 #include "preview/scene.h"
 
-#include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+namespace preview {
+class HostLibrary;
+class ShadingBackend;
+}  // namespace preview
+
 namespace lookdev {
+
+class RenderQueue;
 
 // The preview's scene for `options`; with a key light given, the preset's
 // key light (if it has one) becomes a directional light from that direction.
@@ -21,7 +28,7 @@ struct Frame {
   std::string contentType;  // image/png or image/x-exr
   std::string body;
   std::string summary;   // mattora-preview's summary line for the same render
-  double seconds = 0.0;  // from the lock taken to the picture encoded
+  double seconds = 0.0;  // from the render's start to the picture encoded
   // |maya - mental ray| over the linear values, when both hosts rendered;
   // negative otherwise.
   double maxDifference = -1.0;
@@ -53,45 +60,57 @@ struct Plot {
 // axis (a surface facing the camera), the preset key's when none is given.
 double keyElevationDegrees(const preview::Options& options);
 
-// Renders views and plots one at a time: the stand-in mental ray renderer has
-// one scene per process, so whatever shades through it must take turns.
+// Renders views and plots on render threads shared by all of them: each
+// render has a scene of its own in both hosts, so they run at once, taking
+// turns tile by tile.
 class ViewRenderer {
  public:
-  // Empty paths: the plug-in files built beside the program.
-  ViewRenderer(int threads, std::string mayaPlugin, std::string mentalrayLibrary);
+  // Renders at once hold views of at most this many pixels, counting both
+  // hosts': two of the largest. More wait their turn.
+  static constexpr long long kPixelBudget = 4 * preview::kMaxPixels;
 
-  int threads() const { return threads_; }
+  // Empty paths: the plug-in files built beside the program. At most
+  // `maxJobs` renders and plots are worked on at once.
+  ViewRenderer(int threads, std::string mayaPlugin, std::string mentalrayLibrary, int maxJobs = 32);
+  ~ViewRenderer();
 
-  // False with `error` when a plug-in cannot be loaded or the picture not
-  // encoded. `cancelled` is asked while waiting for the turn and between
-  // tiles (from the render threads); once true the frame is dropped.
+  int threads() const;
+
+  // Loads both plug-in files, once: every render and plot shades through
+  // them. False with `error` when one cannot be used (then asked again next
+  // time).
+  bool load(std::string& error);
+
+  // Renders the view on the render threads and hands the outcome to `done`
+  // on one of them: false with the problem when a plug-in cannot be loaded
+  // or the picture not encoded. `cancelled` is asked until the render
+  // starts and between tiles; once true the frame is dropped
+  // (frame.cancelled).
+  using FrameDone = std::function<void(bool ok, Frame& frame, const std::string& error)>;
+  void render(const preview::Options& options, std::function<bool()> cancelled, FrameDone done);
+  using PlotDone = std::function<void(bool ok, Plot& plot, const std::string& error)>;
+  void plot(const preview::Options& options, PlotDone done);
+
+  // The same, waiting for the outcome.
   bool render(const preview::Options& options, const std::function<bool()>& cancelled, Frame& frame,
               std::string& error);
   bool plot(const preview::Options& options, Plot& plot, std::string& error);
 
  private:
+  class FrameJob;
+  class PlotJob;
+
   preview::Options withFiles(const preview::Options& options) const;
+  // The backends `options.host` asks for, from the loaded plug-in files.
+  bool makeBackends(const preview::Options& options,
+                    std::vector<std::unique_ptr<preview::ShadingBackend>>& backends,
+                    std::string& error);
 
-  // The turn to shade: one holder at a time. A mutex with a condition
-  // rather than a timed mutex, whose timed lock ThreadSanitizer cannot see.
-  class Turn {
-   public:
-    explicit Turn(ViewRenderer& renderer) : r_(renderer) {}
-    ~Turn();
-    // Waits for the turn, asking `cancelled` (if given) every 20 ms; false
-    // when cancelled first.
-    bool take(const std::function<bool()>& cancelled);
-
-   private:
-    ViewRenderer& r_;
-    bool held_ = false;
-  };
-
-  int threads_;
   std::string mayaPlugin_, mentalrayLibrary_;
-  std::mutex turnMutex_;
-  std::condition_variable turnFree_;
-  bool busy_ = false;
+  std::mutex loadMutex_;
+  std::shared_ptr<const preview::HostLibrary> maya_, mentalray_;
+  // Last, so that its threads stop first.
+  std::unique_ptr<RenderQueue> queue_;
 };
 
 }  // namespace lookdev

@@ -99,7 +99,8 @@ def settled(driver, after_generation):
         plot = d.find_element(By.ID, "plot")
         spp = d.find_element(By.ID, "spp").get_attribute("value")
         generation = int(frame.get_attribute("data-generation") or -1)
-        if generation <= after_generation or frame.get_attribute("data-spp") != spp:
+        if generation <= after_generation or frame.get_attribute("data-pass") != "refined" \
+                or frame.get_attribute("data-spp") != spp:
             return False
         if plot.get_attribute("data-generation") != str(generation):
             return False
@@ -156,6 +157,14 @@ def run(program, screenshot):
               "the key light's direction shown did not change")
         check(lit_view != rough_view, "the view did not change with the light")
         check(lit_curve != rough_curve, "the plot did not change with the light's elevation")
+        # Each change showed a quick frame first, and the page says which it shows.
+        check(driver.execute_script(
+            "return performance.getEntriesByType('resource').some("
+            "(e) => e.name.includes('/render?') && e.name.includes('quick=1'))"),
+            "the page asked for no quick frame")
+        check(driver.find_element(By.ID, "state").text.startswith("refined frame"),
+              "the page does not say it shows the refined frame: "
+              + driver.find_element(By.ID, "state").text)
         check_console(driver, "after moving the light")
 
         # Each button gives the look of the values shown, roughness 1.5 by now.

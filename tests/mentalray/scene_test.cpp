@@ -131,4 +131,36 @@ TEST(Scene, SkyIrradianceHasItsClosedForm) {
   }
 }
 
+// Renders of different scenes run at once: a tag means what the scene of the
+// state's render thread holds under it, and the process's own scene is left
+// alone.
+TEST(Scene, EachRenderThreadReadsTheSceneItsContextNames) {
+  mrhost::clearScene();
+  mrhost::Scene lit, sky;
+  const miTag key = lit.addLight(mrhost::directionalLight({0.25f, 0.5f, 1.0f, 1.0f}, {0, 0, -1}));
+  const miTag checker = sky.addChecker({1, 1, 1, 1}, {0, 0, 0, 1}, 1.0f);
+  ASSERT_EQ(key, checker) << "each scene counts its own tags";
+  sky.setEnvironment({{1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 0.0f}, {0, 0, 1}}, true);
+
+  mrhost::ShadingContext inLit(0, &lit), inSky(1, &sky), inDefault(2);
+  miColor color;
+  miVector dir;
+  miScalar dotNL;
+  miInteger counter = 0;
+  miState& litState = inLit.prepare({0, 0, 5}, {0, 0, -1}, {0.5f, 0.5f, 0.5f}, {0, 0, 1}, nullptr);
+  ASSERT_EQ(mi_sample_light(&color, &dir, &dotNL, &litState, key, &counter), miTRUE);
+  EXPECT_EQ(color.b, 1.0f);
+  EXPECT_EQ(mi_compute_irradiance(&color, &litState), miFALSE) << "the sky is another scene's";
+  counter = 0;
+  miState& skyState = inSky.prepare({0, 0, 5}, {0, 0, -1}, {0.5f, 0.5f, 0.5f}, {0, 0, 1}, nullptr);
+  EXPECT_EQ(mi_sample_light(&color, &dir, &dotNL, &skyState, checker, &counter), miFALSE)
+      << "the tag names a shader here, not a light";
+  EXPECT_EQ(mi_compute_irradiance(&color, &skyState), miTRUE);
+  counter = 0;
+  miState& defaultState =
+      inDefault.prepare({0, 0, 5}, {0, 0, -1}, {0.5f, 0.5f, 0.5f}, {0, 0, 1}, nullptr);
+  EXPECT_EQ(mi_sample_light(&color, &dir, &dotNL, &defaultState, key, &counter), miFALSE);
+  EXPECT_EQ(mrhost::findLight(key), nullptr);
+}
+
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -38,6 +40,37 @@ TEST(Srgb, EncodesHandWorkedValues) {
       {"NaN is black, not an arbitrary code", nan, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(encodeSrgb(c.linear), c.code) << c.name;
+}
+
+// The table must give the curve's code for every float; checked where the
+// codes step (each side of every step, a few ulps either way) and across
+// the bit patterns of [0, 1] in a coarse stride.
+TEST(Srgb, TheTableGivesTheCurvesCodeForEveryFloat) {
+  const auto value = [](std::uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+  };
+  std::uint32_t one;
+  const float unit = 1.0f;
+  std::memcpy(&one, &unit, sizeof one);
+  int mismatches = 0;
+  for (std::uint32_t bits = 0; bits <= one && mismatches < 10; bits += 997) {
+    const float x = value(bits);
+    if (encodeSrgb(x) != preview::encodeSrgbByCurve(x)) ADD_FAILURE() << x << " " << ++mismatches;
+  }
+  for (std::uint32_t bits = 0, code = 0; bits <= one && mismatches < 10; ++code) {
+    // The first float of each code, found from below by doubling strides.
+    std::uint32_t step = 1;
+    while (bits + step <= one && preview::encodeSrgbByCurve(value(bits + step)) <= code) step *= 2;
+    for (; step > 0; step /= 2)
+      if (bits + step <= one && preview::encodeSrgbByCurve(value(bits + step)) <= code)
+        bits += step;
+    for (std::uint32_t near = bits > 8 ? bits - 8 : 0; near <= bits + 8 && near <= one; ++near)
+      if (encodeSrgb(value(near)) != preview::encodeSrgbByCurve(value(near)))
+        ADD_FAILURE() << value(near) << " " << ++mismatches;
+    bits += 1;
+  }
 }
 
 TEST(Srgb, IsMonotonic) {

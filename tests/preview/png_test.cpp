@@ -82,6 +82,17 @@ TEST_F(PngOutput, WritesExactPixelsAndLeavesNoTemporary) {
   struct stat info;
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_NE(info.st_mode & S_IRGRP, 0u) << "readable like any new file, not owner-only";
+
+  // A server's quick frame: encoded in memory the fast way, the same pixels.
+  std::vector<unsigned char> bytes;
+  ASSERT_TRUE(preview::encodePng(picture, bytes, error, preview::PngCompression::Fast)) << error;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()));
+  image.format = PNG_FORMAT_RGB;
+  std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(image));
+  ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+  EXPECT_EQ(pixels, picture.rgb);
 }
 
 TEST_F(PngOutput, ReplacesAnExistingFileWhole) {

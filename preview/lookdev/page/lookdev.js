@@ -1,7 +1,7 @@
 // The lookdev page: every change asks the server for a quick frame (one
-// sample per pixel), then the refined one; a newer change aborts whatever the
-// older one still waits for, and the server drops its superseded renders
-// (requests of one tab share a client name).
+// sample per pixel at half the size), then the refined one; a newer change
+// aborts whatever the older one still waits for, and the server drops its
+// superseded renders (requests of one tab share a client name).
 'use strict';
 
 const $ = (id) => document.getElementById(id);
@@ -57,10 +57,14 @@ async function render(generation) {
   const abort = new AbortController();
   state.renderAbort = abort;
   const spp = Number($('spp').value);
-  const passes = spp > 1 ? [1, spp] : [1];
+  // A quick frame first (one sample per pixel at half the size, which the
+  // server scales up to the view's), then the refined one.
+  const passes = [{ quick: true, spp: 1 }, { quick: false, spp }];
   try {
     for (const pass of passes) {
-      const response = await fetchOrExplain('render?' + parameters(pass), abort.signal);
+      const p = parameters(pass.spp);
+      if (pass.quick) p.set('quick', '1');
+      const response = await fetchOrExplain('render?' + p, abort.signal);
       const blob = await response.blob();
       if (generation !== state.generation) return;
       const url = URL.createObjectURL(blob);
@@ -71,10 +75,12 @@ async function render(generation) {
         .split(';').filter(Boolean).map((s) => s.split(',').map(Number));
       $('summary').textContent = response.headers.get('X-Mattora-Summary') || '';
       const difference = response.headers.get('X-Mattora-Max-Difference');
-      $('state').textContent = (pass < spp ? 'quick frame, 1 sample per pixel; refining…' :
-        'refined, ' + pass + ' samples per pixel') +
-        (difference !== null ? ' · max |maya − mental ray| = ' + difference : '');
-      $('frame').dataset.spp = String(pass);
+      $('state').textContent = (pass.quick ?
+        'quick frame: half resolution, 1 sample per pixel; refining…' :
+        'refined frame: full resolution, ' + pass.spp + ' sample' + (pass.spp > 1 ? 's' : '') +
+        ' per pixel') + (difference !== null ? ' · max |maya − mental ray| = ' + difference : '');
+      $('frame').dataset.pass = pass.quick ? 'quick' : 'refined';
+      $('frame').dataset.spp = String(pass.spp);
       $('frame').dataset.generation = String(generation);
       drawMarkers();
       showError('');
