@@ -1,6 +1,6 @@
-// Built the default way for this machine, a library asks the dynamic loader
-// for what older systems lack: GCC 5's sized operator delete (the deleting
-// destructor below) and glibc 2.34's dlsym.
+// Built as this machine's GCC builds by default, a library asks the dynamic
+// loader for what older systems lack: the sized operator delete of GCC 5 (the
+// deleting destructor below) and glibc 2.34's dlsym.
 #include <dlfcn.h>
 
 struct Node {
