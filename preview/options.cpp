@@ -182,7 +182,7 @@ std::string readFlag(const std::vector<std::string>& values, bool& flag) {
 // The table's readers: one value each, except flags and --export.
 using Values = std::vector<std::string>;
 
-const std::vector<OptionSpec> kOptions = {
+const std::vector<OptionEntry> kOptions = {
     {"host", "maya|mentalray|both",
      "which host shades the spheres (default: both, stacked as two labelled rows)", true, true, 1,
      [](const Values& v, Front f, Options& o) { return readHost(v[0], f, o.host); }},
@@ -274,25 +274,25 @@ const char* kFooter =
 // rest of the command line.
 void addOptions(CLI::App& app, Options& o) {
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  for (const OptionSpec& spec : kOptions) {
-    if (!spec.preview) continue;
-    const std::string name = std::string("--") + spec.name;
-    const auto read = [&spec, &o, name](const Values& values) {
-      const std::string problem = spec.read(values, Front::Preview, o);
+  for (const OptionEntry& entry : kOptions) {
+    if (!entry.preview) continue;
+    const std::string name = std::string("--") + entry.name;
+    const auto read = [&entry, &o, name](const Values& values) {
+      const std::string problem = entry.read(values, Front::Preview, o);
       if (!problem.empty()) throw CLI::ValidationError(name + " " + problem);
     };
-    if (spec.values == 0) {
+    if (entry.values == 0) {
       app.add_flag_callback(
-             name, [read] { read({}); }, spec.help)
+             name, [read] { read({}); }, entry.help)
           ->disable_flag_override();
       continue;
     }
     CLI::Option* option =
-        spec.values == 1
+        entry.values == 1
             ? app.add_option_function<std::string>(
-                  name, [read](const std::string& value) { read({value}); }, spec.help)
-            : app.add_option_function<Values>(name, read, spec.help)->expected(spec.values);
-    option->type_name(spec.typeName);
+                  name, [read](const std::string& value) { read({value}); }, entry.help)
+            : app.add_option_function<Values>(name, read, entry.help)->expected(entry.values);
+    option->type_name(entry.typeName);
   }
   app.footer(kFooter);
   app.allow_extras();  // reported below, in the words of the other messages
@@ -300,23 +300,23 @@ void addOptions(CLI::App& app, Options& o) {
 
 // The option a library message is about: the message starts "--name:" or
 // "name ".
-const OptionSpec* optionNamed(const std::string& message) {
-  for (const OptionSpec& spec : kOptions) {
-    const std::string name = std::string("--") + spec.name;
-    if (spec.preview && (message.compare(0, name.size() + 1, name + ":") == 0 ||
-                         message.rfind(std::string(spec.name) + " ", 0) == 0))
-      return &spec;
+const OptionEntry* optionNamed(const std::string& message) {
+  for (const OptionEntry& entry : kOptions) {
+    const std::string name = std::string("--") + entry.name;
+    if (entry.preview && (message.compare(0, name.size() + 1, name + ":") == 0 ||
+                          message.rfind(std::string(entry.name) + " ", 0) == 0))
+      return &entry;
   }
   return nullptr;
 }
 
 }  // namespace
 
-const std::vector<OptionSpec>& optionTable() { return kOptions; }
+const std::vector<OptionEntry>& optionTable() { return kOptions; }
 
-const OptionSpec* requestParameter(const std::string& name) {
-  for (const OptionSpec& spec : kOptions)
-    if (spec.request && name == spec.name) return &spec;
+const OptionEntry* requestParameter(const std::string& name) {
+  for (const OptionEntry& entry : kOptions)
+    if (entry.request && name == entry.name) return &entry;
   return nullptr;
 }
 
@@ -345,12 +345,12 @@ ParseResult parseOptions(const std::vector<std::string>& args) {
     result.help = app.help();
     return result;
   } catch (const CLI::ArgumentMismatch& e) {
-    const OptionSpec* spec = optionNamed(e.what());
-    if (!spec) return fail(e.what());
-    const std::string name = std::string("--") + spec->name;
-    if (spec->values == 0) return fail(name + " takes no value");
-    if (spec->values == 2) return fail(name + " needs a format, mel or mi, and a file");
-    if (std::string(spec->typeName) == "FILE") return fail(name + " needs a file path");
+    const OptionEntry* entry = optionNamed(e.what());
+    if (!entry) return fail(e.what());
+    const std::string name = std::string("--") + entry->name;
+    if (entry->values == 0) return fail(name + " takes no value");
+    if (entry->values == 2) return fail(name + " needs a format, mel or mi, and a file");
+    if (std::string(entry->typeName) == "FILE") return fail(name + " needs a file path");
     return fail(name + " needs a value");
   } catch (const CLI::ParseError& e) {
     return fail(e.what());

@@ -65,7 +65,7 @@ enum class Front { Preview, Lookdev };
 
 // One option, as both fronts read it: --NAME on mattora-preview's command
 // line, the parameter NAME of a request to mattora-lookdev.
-struct OptionSpec {
+struct OptionEntry {
   const char* name;      // without the dashes
   const char* typeName;  // the value's form in --help; empty for a flag
   const char* help;
@@ -79,11 +79,11 @@ struct OptionSpec {
 };
 
 // Every option of both fronts, in the order --help lists them.
-const std::vector<OptionSpec>& optionTable();
+const std::vector<OptionEntry>& optionTable();
 
 // The option a request parameter of that name sets, or nullptr when a
 // request has no such parameter.
-const OptionSpec* requestParameter(const std::string& name);
+const OptionEntry* requestParameter(const std::string& name);
 
 // A request's starting point: the lookdev page's defaults, one sphere of
 // roughness 0.5 in a 400x400 view.

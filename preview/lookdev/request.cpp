@@ -72,7 +72,7 @@ RequestOptions parseRequest(const Parameters& parameters) {
     return result;
   };
   for (const auto& [name, value] : parameters) {
-    const preview::OptionSpec* option = preview::requestParameter(name);
+    const preview::OptionEntry* option = preview::requestParameter(name);
     if (!option) return refuse(shortened(name), "unknown parameter '" + shortened(name) + "'");
     const auto control = std::find_if(value.begin(), value.end(), isControl);
     if (control != value.end()) {
