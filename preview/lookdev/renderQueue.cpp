@@ -104,16 +104,17 @@ void RenderQueue::work(int thread) {
     e.cancelled = e.cancelled || cancelled;
     const bool finished = e.running == 0 && e.tasks >= 0 && (e.cancelled || e.next >= e.tasks);
     if (finished) {
-      active_.remove(chosen);
-      spent_ -= e.cost;
-    }
-    changed_.notify_all();
-    if (finished) {
+      // No thread takes a task of it any more, but until finish() returns
+      // the job still holds its pictures (and composes them): only then do
+      // its place and its share of the budget go to a waiting job.
       const bool dropped = e.cancelled;
       lock.unlock();
       job.finish(dropped);
       lock.lock();
+      active_.remove(chosen);
+      spent_ -= e.cost;
     }
+    changed_.notify_all();
   }
 }
 
